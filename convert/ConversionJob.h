@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One output file of a conversion job.
+struct OutputRequest {
+    std::string path;
+    std::uint32_t typeCode = 0;
+};
+
+struct OutputResult {
+    std::string path;
+    std::uint32_t typeCode = 0;
+    bool written = false;
+    std::string reason;  // short, for the user, when not written; empty otherwise
+};
+
+// One input picture, decoded once, and the outputs to write from it. Each
+// output is encoded from its own copy of the decoded pixels, so the outputs
+// are exactly those of decoding afresh per format.
+struct ConversionJob {
+    std::string inputPath;
+    std::uint32_t inputType = 0;  // TypeFromPath of inputPath; only a hint
+    std::vector<OutputRequest> outputs;
+};
+
+struct ConversionResult {
+    bool decoded = false;
+    std::string decodeError;            // why the input could not be read
+    std::vector<OutputResult> outputs;  // one per request, in request order
+};
+
+// Runs a job in this process. Never throws. An output whose path is the input
+// file itself is refused, so the input is never overwritten.
+ConversionResult RunConversionJob(const ConversionJob& job);
+
+// Whatever runs jobs: this process (tests, tools) or the worker pool.
+class IJobRunner {
+public:
+    virtual ~IJobRunner() = default;
+    // Blocks until every output of the job is handled. Never throws.
+    virtual ConversionResult Run(const ConversionJob& job) = 0;
+};
+
+class InProcessJobRunner final : public IJobRunner {
+public:
+    ConversionResult Run(const ConversionJob& job) override { return RunConversionJob(job); }
+};

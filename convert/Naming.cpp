@@ -1,0 +1,20 @@
+#include "Naming.h"
+
+std::string TitleFromPath(std::string_view path)
+{
+    const std::size_t sep = path.rfind(kPathSeparator);
+    std::string_view name = sep == std::string_view::npos ? path : path.substr(sep + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos)
+        name = name.substr(0, dot);
+    return std::string(name);
+}
+
+std::string OutputBasePath(std::string_view folder, std::string_view title)
+{
+    std::string base(folder);
+    if (base.empty() || base.back() != kPathSeparator)
+        base += kPathSeparator;
+    base += title;
+    return base;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The platform's folder separator. On Linux a backslash is an ordinary file
+// name character and separates nothing.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// The file name after the last separator, without its last dot and what
+// follows ("a.b.png" gives "a.b", "readme" stays "readme"). A dot in a folder
+// name never counts. UTF-8 is safe here: '/' and '.' never occur inside a
+// multibyte character.
+std::string TitleFromPath(std::string_view path);
+
+// The output path without extension: the folder, one separator unless the
+// folder already ends in one, and the title.
+std::string OutputBasePath(std::string_view folder, std::string_view title);

@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs the Debian packages the build, the program and the tests need.
+# On a ready machine it only asks dpkg and returns at once.
+set -eu
+
+PACKAGES="build-essential cmake ninja-build pkg-config \
+qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev \
+libgtest-dev libgmock-dev libbenchmark-dev \
+xvfb xauth fonts-wqy-microhei"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Some packages are missing. Install them with:" >&2
+  echo "  sudo apt-get install -y$missing" >&2
+  exit 1
+fi
+
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing
