@@ -1,0 +1,83 @@
+#include "ConfigFilePath.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kFileName = "config.ini";
+
+bool Accessible(const std::string& path, int mode)
+{
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+}
+
+bool IsWritableFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && Accessible(path, W_OK);
+}
+
+bool IsWritableFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           Accessible(path, W_OK | X_OK);
+}
+
+std::string EnvironmentText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string HomeFolder()
+{
+    std::string home = EnvironmentText("HOME");
+    if (home.empty()) {
+        if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir)
+            home = entry->pw_dir;
+    }
+    return home;
+}
+
+} // namespace
+
+std::string ConfigFilePath(const std::string& executablePath, const std::string& xdgConfigHome,
+                           const std::string& home)
+{
+    std::string besideProgram;
+    if (!executablePath.empty()) {
+        const std::size_t slash = executablePath.rfind('/');
+        const std::string folder =
+            slash == std::string::npos ? std::string(".") : executablePath.substr(0, slash + 1);
+        besideProgram = slash == std::string::npos ? std::string(kFileName) : folder + kFileName;
+        if (IsWritableFile(besideProgram) || IsWritableFolder(folder))
+            return besideProgram;
+    }
+
+    std::string base;
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/')
+        base = xdgConfigHome;
+    else if (!home.empty())
+        base = home + "/.config";
+    else
+        return besideProgram.empty() ? std::string(kFileName) : besideProgram;
+    if (base.back() != '/')
+        base += '/';
+    return base + "tessaglyph/" + kFileName;
+}
+
+std::string ConfigFilePath()
+{
+    std::error_code ec;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ConfigFilePath(ec ? std::string() : executable.string(),
+                          EnvironmentText("XDG_CONFIG_HOME"), HomeFolder());
+}

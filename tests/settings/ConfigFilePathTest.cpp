@@ -1,0 +1,63 @@
+#include "ConfigFilePath.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+class ConfigFilePathTest : public testing::Test {
+protected:
+    TempFolder m_folder;
+    std::string m_program = m_folder.Path("bin/tessaglyph");
+    // A folder that does not exist cannot be written, for root as well.
+    std::string m_missingProgram = m_folder.Path("gone/tessaglyph");
+
+    void SetUp() override { std::filesystem::create_directory(m_folder.Path("bin")); }
+};
+
+TEST_F(ConfigFilePathTest, WritableProgramFolderKeepsTheFileBesideTheProgram)
+{
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
+    WriteBytes(m_folder.Path("bin/config.ini"), "");
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
+}
+
+TEST_F(ConfigFilePathTest, UnwritableProgramFolderUsesTheUsersConfigFolder)
+{
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "/xdg", "/home/u"), "/xdg/tessaglyph/config.ini");
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "/xdg/", "/home/u"), "/xdg/tessaglyph/config.ini");
+    // An unset or relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "", "/home/u"),
+              "/home/u/.config/tessaglyph/config.ini");
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "rel", "/home/u"),
+              "/home/u/.config/tessaglyph/config.ini");
+    // Nowhere better to go: stay beside the program.
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "", ""), m_folder.Path("gone/config.ini"));
+    EXPECT_EQ(ConfigFilePath("", "", "/home/u"), "/home/u/.config/tessaglyph/config.ini");
+}
+
+TEST_F(ConfigFilePathTest, WritableConfigInReadOnlyFolderKeepsPriority)
+{
+    if (RunningAsRoot())
+        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
+    WriteBytes(m_folder.Path("bin/config.ini"), "");
+    ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0555), 0);
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
+    ASSERT_EQ(::chmod(m_folder.Path("bin/config.ini").c_str(), 0444), 0);
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), "/xdg/tessaglyph/config.ini");
+}
+
+TEST(ConfigFilePath, RunningProgramGetsAConfigIniPath)
+{
+    const std::string path = ConfigFilePath();
+    ASSERT_GE(path.size(), 10u);
+    EXPECT_EQ(path.substr(path.size() - 10), "config.ini");
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "IniFile.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kOldFile = "[S]\r\nk=old\r\n";
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// The store holds something to write, so a false Save is a real refusal.
+void FillStore(IniFile& ini)
+{
+    ASSERT_TRUE(ini.SetString("S", "k", "new value that is longer than the limit"));
+}
+
+TEST(IniFileFailure, PathsThatAreNotRegularFilesGiveFalseAndDefaults)
+{
+    TempFolder folder;
+    fs::create_directory(folder.Path("dir"));
+    WriteBytes(folder.Path("file"), kOldFile);
+    ASSERT_EQ(::mkfifo(folder.Path("fifo").c_str(), 0600), 0);
+
+    for (const std::string& path : {folder.Path("dir"), folder.Path("file/config.ini"),
+                                    folder.Path("fifo"), folder.Path("missing/config.ini"),
+                                    std::string("/dev/null"), std::string()}) {
+        IniFile ini;
+        EXPECT_FALSE(ini.Open(path)) << path;
+        EXPECT_TRUE(ini.Lines().empty());
+        EXPECT_EQ(ini.GetString("S", "k", "default"), "default");
+        EXPECT_EQ(ini.GetInt("S", "k", 3), 3);
+        FillStore(ini);
+        EXPECT_FALSE(ini.Save(path)) << path;
+        EXPECT_TRUE(ini.Lines().empty()) << "a failed save empties the store";
+    }
+    EXPECT_TRUE(fs::is_directory(folder.Path("dir")));
+    EXPECT_TRUE(fs::is_empty(folder.Path("dir")));
+    EXPECT_EQ(ReadBytes(folder.Path("file")), kOldFile);
+    EXPECT_FALSE(fs::exists(folder.Path("missing")));
+    EXPECT_EQ(Names(folder.Path()).size(), 3u) << "no temporary file left behind";
+}
+
+TEST(IniFileFailure, FailedWriteLeavesTheOldFileIntact)
+{
+    TempFolder folder;
+    const std::string path = folder.Path("config.ini");
+    WriteBytes(path, kOldFile);
+    IniFile ini;
+    ASSERT_TRUE(ini.Open(path));
+    FillStore(ini);
+
+    // A file size limit makes the write fail part-way, for root as well.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 8;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool result = ini.Save(path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(result);
+    EXPECT_EQ(ReadBytes(path), kOldFile);
+    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"config.ini"});
+}
+
+TEST(IniFileFailure, UnreadableFileIsNeitherReadNorReplaced)
+{
+    if (RunningAsRoot())
+        GTEST_SKIP() << "root reads and writes files regardless of their permission bits";
+    TempFolder folder;
+    const std::string path = folder.Path("config.ini");
+    WriteBytes(path, kOldFile);
+    ASSERT_EQ(::chmod(path.c_str(), 0000), 0);
+    IniFile ini;
+    EXPECT_FALSE(ini.Open(path));
+    EXPECT_EQ(ini.GetString("S", "k", "d"), "d");
+    FillStore(ini);
+    EXPECT_FALSE(ini.Save(path));
+    ::chmod(path.c_str(), 0600);
+    EXPECT_EQ(ReadBytes(path), kOldFile);
+}
+
+TEST(IniFileFailure, WriteProtectedFileIsKept)
+{
+    if (RunningAsRoot())
+        GTEST_SKIP() << "root writes files regardless of their permission bits";
+    TempFolder folder;
+    const std::string path = folder.Path("config.ini");
+    WriteBytes(path, kOldFile);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    IniFile ini;
+    ASSERT_TRUE(ini.Open(path));
+    EXPECT_EQ(ini.GetString("S", "k", "d"), "old");
+    FillStore(ini);
+    EXPECT_FALSE(ini.Save(path));
+    EXPECT_EQ(ReadBytes(path), kOldFile);
+}
+
+TEST(IniFileFailure, ReadOnlyFolderWithoutFileGivesFalseAndMakesNothing)
+{
+    if (RunningAsRoot())
+        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+    const std::string path = folder.Path("config.ini");
+    IniFile ini;
+    EXPECT_FALSE(ini.Open(path));
+    FillStore(ini);
+    EXPECT_FALSE(ini.Save(path));
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(IniFileFailure, ReadOnlyFolderWithWritableFileIsSavedInPlace)
+{
+    if (RunningAsRoot())
+        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
+    TempFolder folder;
+    const std::string path = folder.Path("config.ini");
+    WriteBytes(path, kOldFile);
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+    IniFile ini;
+    ASSERT_TRUE(ini.Open(path));
+    ASSERT_TRUE(ini.SetString("S", "k", "new"));
+    EXPECT_TRUE(ini.Save(path));
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nk=new\r\n");
+}
+
+TEST(IniFileSave, KeepsPermissionBitsAndWritesThroughSymbolicLinks)
+{
+    TempFolder folder;
+    const std::string real = folder.Path("real.ini");
+    const std::string link = folder.Path("config.ini");
+    WriteBytes(real, kOldFile);
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    fs::create_symlink("real.ini", link);
+
+    IniFile ini;
+    ASSERT_TRUE(ini.Open(link));
+    ASSERT_TRUE(ini.SetString("S", "k", "new"));
+    ASSERT_TRUE(ini.Save(link));
+
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(real), "[S]\r\nk=new\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(folder.Path()).size(), 2u) << "no temporary file left behind";
+}
+
+} // namespace
