@@ -3,10 +3,9 @@
 #include "MainDialog.h"
 
 #include "AppIcon.h"
+#include "ConfigFilePath.h"
 #include "PageServices.h"
 #include "QtPrompts.h"
-
-#include <QDir>
 
 ConverterApp::ConverterApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -18,9 +17,7 @@ ConverterApp::ConverterApp(int& argc, char** argv)
 bool ConverterApp::InitInstance()
 {
     QtPrompts prompts;
-    // The settings live beside the executable.
-    const QString config = QDir(applicationDirPath()).filePath(QStringLiteral("config.ini"));
-    const PageServices services{prompts, QDir::toNativeSeparators(config).toStdString()};
+    const PageServices services{prompts, ConfigFilePath()};
 
     MainDialog dialog(services);
     m_pMainWnd = &dialog;
