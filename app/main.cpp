@@ -1,11 +1,9 @@
-#include <QApplication>
-#include <QDialog>
+#include "ConverterApp.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("Tessaglyph"));
-    dialog.exec();
-    return 0;
+    ConverterApp app(argc, argv);
+    if (!app.InitInstance())
+        return app.ExitInstance();
+    return ConverterApp::exec();
 }

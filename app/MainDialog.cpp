@@ -1,0 +1,122 @@
+#include "MainDialog.h"
+
+#include "AboutBox.h"
+
+#include "AppIcon.h"
+#include "DialogTemplate.h"
+#include "DialogUnits.h"
+#include "ResourceIds.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+MainDialog::MainDialog(const PageServices& services, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_hIcon(res::AppIcon())
+    , m_aboutPage(services)
+    , m_singlePage(services)
+    , m_batchPage(services)
+{
+    const res::DialogTemplate& dialog = *res::FindDialogTemplate(res::IDD_MAIN);
+    setWindowTitle(QString::fromStdString(dialog.caption));
+    setFont(res::DialogFont());
+    setFixedSize(res::DialogFontUnits().ToPixels(dialog.cx, dialog.cy));
+    OnInitDialog();
+}
+
+MainDialog::~MainDialog()
+{
+    DestroyWindow();
+}
+
+bool MainDialog::OnInitDialog()
+{
+#ifdef _WIN32
+    if (HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
+        const std::wstring text = QString::fromStdString(res::ResourceString(res::IDS_ABOUTBOX)).toStdWString();
+        if (!text.empty()) {
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(menu, MF_STRING, res::IDM_ABOUTBOX, text.c_str());
+        }
+    }
+#endif
+    setWindowIcon(m_hIcon);
+
+    m_tabControl.Create(rect().adjusted(5, 5, -5, -5), this, res::IDC_TABCONTROL);
+
+    // The page table, in tab order.
+    PageBase& single = m_singlePage;
+    PageBase& batch = m_batchPage;
+    PageBase& about = m_aboutPage;
+    m_tabControl.AddPage(QStringLiteral("Single"), "&Page1", single, res::IDD_SINGLE);
+    m_tabControl.AddPage(QStringLiteral("Batch"), "&Page2", batch, res::IDD_BATCH);
+    m_tabControl.AddPage(QStringLiteral("About"), "&Page3", about, res::IDD_ABOUT);
+    return true;
+}
+
+void MainDialog::OnSysCommand(unsigned int nID)
+{
+    if ((nID & 0xFFF0) != res::IDM_ABOUTBOX)
+        return;
+    AboutBox about(this);
+    about.exec();
+}
+
+std::unique_ptr<QMenu> MainDialog::CreateSystemMenu()
+{
+    const QString text = QString::fromStdString(res::ResourceString(res::IDS_ABOUTBOX));
+    if (text.isEmpty())
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addSeparator();
+    QAction* about = menu->addAction(text);
+    connect(about, &QAction::triggered, this, [this] { OnSysCommand(res::IDM_ABOUTBOX); });
+    return menu;
+}
+
+void MainDialog::done(int result)
+{
+    QDialog::done(result);
+    DestroyWindow();
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Reached when the tab control leaves the event: only its strip offers the entry.
+    const bool fromStrip = event->reason() == QContextMenuEvent::Keyboard
+        ? m_tabControl.hasFocus()
+        : m_tabControl.StripRect().contains(m_tabControl.mapFromGlobal(event->globalPos()));
+    if (!fromStrip) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard
+        ? m_tabControl.mapToGlobal(m_tabControl.tabRect(m_tabControl.currentIndex()).bottomLeft())
+        : event->globalPos();
+    if (auto menu = CreateSystemMenu())
+        menu->exec(at);
+}
+
+void MainDialog::DestroyWindow()
+{
+    m_tabControl.DestroyWindow();
+}
+
+#ifdef _WIN32
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND &&
+        (static_cast<unsigned int>(msg->wParam) & 0xFFF0) == res::IDM_ABOUTBOX) {
+        OnSysCommand(static_cast<unsigned int>(msg->wParam));
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif

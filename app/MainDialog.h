@@ -1,0 +1,55 @@
+#pragma once
+
+#include "AboutPage.h"
+#include "BatchPage.h"
+#include "PageServices.h"
+#include "PageTabControl.h"
+#include "SinglePage.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <memory>
+
+class QMenu;
+
+// The program's one window: the tab control with the Single, Batch and About
+// pages. Closing it by any means (close button, Escape, Alt+F4, the window
+// manager, done()) ends its modal run and gives every page its destroy
+// handling once, while the pages' controls still exist.
+class MainDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit MainDialog(const PageServices& services, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // System commands: (nID & 0xFFF0) == 0x10 opens the About box modally;
+    // everything else is left to the platform.
+    void OnSysCommand(unsigned int nID);
+
+    // The menu of the About entry (a separator, then string 101), or nullptr
+    // when that string is empty. On Linux it opens from the tab strip.
+    std::unique_ptr<QMenu> CreateSystemMenu();
+
+    void done(int result) override;
+
+    PageTabControl& TabControl() { return m_tabControl; }
+
+protected:
+    bool OnInitDialog();
+
+    void contextMenuEvent(QContextMenuEvent* event) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    void DestroyWindow();
+
+    QIcon m_hIcon;
+    AboutPage m_aboutPage;
+    SinglePage m_singlePage;
+    BatchPage m_batchPage;
+    PageTabControl m_tabControl;
+};

@@ -1,0 +1,6 @@
+#include "AboutPage.h"
+
+AboutPage::AboutPage(const PageServices& services)
+    : m_services(services)
+{
+}

@@ -1,0 +1,6 @@
+#include "BatchPage.h"
+
+BatchPage::BatchPage(const PageServices& services)
+    : m_services(services)
+{
+}

@@ -1,0 +1,6 @@
+#include "SinglePage.h"
+
+SinglePage::SinglePage(const PageServices& services)
+    : m_services(services)
+{
+}
