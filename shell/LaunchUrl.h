@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #ifdef _WIN32
@@ -43,3 +44,7 @@ struct LaunchOptions {
 // the program it is handed to, is refused with 2 and nothing is started.
 int LaunchUrl(const std::string& url, int showCommand, const LaunchOptions& options);
 int LaunchUrl(const std::string& url, int showCommand);
+
+// Something that opens an address as LaunchUrl does; callers hold one so
+// tests can stand in for the desktop.
+using UrlLauncher = std::function<int(const std::string& url, int showCommand)>;
