@@ -6,7 +6,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth fonts-wqy-microhei"
+xvfb xauth x11-utils libx11-dev fonts-wqy-microhei"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,221 @@
+#include "TemplateBuilder.h"
+
+#include "AppInfo.h"
+#include "DialogTemplate.h"
+#include "PreviewFrame.h"
+#include "ResourceIds.h"
+
+#include "QtPrinters.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using res::ControlKind;
+
+const char* ClassOf(ControlKind kind, std::uint32_t styles)
+{
+    switch (kind) {
+    case ControlKind::Text:
+    case ControlKind::Icon:
+        return "QLabel";
+    case ControlKind::BlackFrame:
+        return "res::PreviewFrame";
+    case ControlKind::Edit:
+        return (styles & res::kMultiLine) ? "QPlainTextEdit" : "QLineEdit";
+    case ControlKind::PushButton:
+        return "QPushButton";
+    case ControlKind::CheckBox:
+        return "QCheckBox";
+    case ControlKind::GroupBox:
+        return "QGroupBox";
+    case ControlKind::ListBox:
+        return "QListView";
+    case ControlKind::ComboBox:
+        return "QComboBox";
+    case ControlKind::ProgressBar:
+        return "QProgressBar";
+    }
+    return "";
+}
+
+class TemplateBuilderTest : public testing::TestWithParam<int> {
+protected:
+    QWidget m_parent;
+};
+
+TEST_P(TemplateBuilderTest, PlacesEveryControlWhereItsRectangleSays)
+{
+    const res::DialogTemplate* dialog = res::FindDialogTemplate(GetParam());
+    ASSERT_NE(dialog, nullptr);
+    const res::DialogUnits units(6, 12);
+    const res::BuiltTemplate built = res::BuildTemplate(*dialog, m_parent, units);
+
+    EXPECT_EQ(built.Size(), units.ToPixels(dialog->cx, dialog->cy));
+    ASSERT_EQ(built.Widgets().size(), dialog->controls.size());
+    for (std::size_t i = 0; i < dialog->controls.size(); ++i) {
+        const res::ControlTemplate& control = dialog->controls[i];
+        QWidget* widget = built.Widgets()[i];
+        SCOPED_TRACE(control.id);
+        EXPECT_EQ(widget->parentWidget(), &m_parent);
+        EXPECT_STREQ(widget->metaObject()->className(), ClassOf(control.kind, control.styles));
+        const QRect expected = units.ToPixels(control.rect);
+        if (control.kind == ControlKind::ComboBox) {
+            // The template's height is the drop-down's; the box keeps its own.
+            EXPECT_EQ(widget->geometry().topLeft(), expected.topLeft());
+            EXPECT_EQ(widget->width(), expected.width());
+        } else if (control.kind == ControlKind::Icon) {
+            EXPECT_EQ(widget->geometry(), QRect(expected.topLeft(), QSize(32, 32)));
+        } else {
+            EXPECT_EQ(widget->geometry(), expected);
+        }
+        if (control.id >= 0) {
+            EXPECT_EQ(built.Item(control.id), widget);
+        }
+    }
+    EXPECT_EQ(built.Item(res::IDC_STATIC), nullptr);
+    EXPECT_EQ(built.Item(4242), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTemplates, TemplateBuilderTest,
+                         testing::Values(res::IDD_ABOUTBOX, res::IDD_SINGLE, res::IDD_BATCH, res::IDD_ABOUT));
+
+TEST(TemplateBuilder, SinglePageTemplateSitsWhereItsTableSays)
+{
+    QWidget parent;
+    const res::DialogUnits units(6, 12);
+    const auto built = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_SINGLE), parent, units);
+    // Spot checks against the template table, worked by hand.
+    EXPECT_EQ(built.Item(res::IDC_PREVIEW)->geometry(), QRect(2, 0, 254, 230));
+    EXPECT_EQ(built.Item(res::IDC_IN_FILE)->geometry(), QRect(99, 255, 329, 21));
+    EXPECT_EQ(built.Item(res::IDC_CONVERT)->geometry(), QRect(278, 182, 231, 45));
+    EXPECT_EQ(built.Item(res::IDC_CHECK_RAW)->geometry(), QRect(443, 107, 42, 15));
+    auto* bmp = built.ItemAs<QCheckBox>(res::IDC_CHECK_BMP);
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->text(), QStringLiteral("bmp"));
+    EXPECT_FALSE(bmp->isTristate());
+    EXPECT_EQ(built.ItemAs<QPushButton>(res::IDC_OPEN_FOLDER)->text(), QStringLiteral("Open Folder"));
+    EXPECT_FALSE(built.ItemAs<QPushButton>(res::IDC_CONVERT)->isDefault());
+}
+
+TEST(TemplateBuilder, TabOrderFollowsTheTemplate)
+{
+    QWidget parent;
+    const res::DialogTemplate& dialog = *res::FindDialogTemplate(res::IDD_SINGLE);
+    const auto built = res::BuildTemplate(dialog, parent, res::DialogUnits(6, 12));
+    std::vector<QWidget*> tabStops;
+    for (QWidget* widget : built.Widgets()) {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            tabStops.push_back(widget);
+    }
+    ASSERT_EQ(tabStops.size(), 14u);  // 2 edits, 3 buttons, 9 check boxes
+    for (std::size_t i = 0; i + 1 < tabStops.size(); ++i) {
+        QWidget* next = tabStops[i]->nextInFocusChain();
+        while (next && !(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, tabStops[i + 1]) << i;
+    }
+}
+
+TEST(TemplateBuilder, BatchControlsStartLikeTheirWindowsCounterparts)
+{
+    QWidget parent;
+    const auto built = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_BATCH), parent, res::DialogUnits(6, 12));
+    auto* combo = built.ItemAs<QComboBox>(res::IDC_OUT_TYPE);
+    ASSERT_NE(combo, nullptr);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    EXPECT_EQ(items, (QStringList{"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW"}));
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_FALSE(combo->isEditable());
+
+    auto* progress = built.ItemAs<QProgressBar>(res::IDC_PROGRESS);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_FALSE(progress->isTextVisible());
+    EXPECT_EQ(progress->value(), 0);
+    EXPECT_EQ(progress->focusPolicy(), Qt::NoFocus);
+
+    auto* list = built.ItemAs<QListView>(res::IDC_FILE_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model(), nullptr);  // the page brings its own
+    EXPECT_TRUE(list->uniformItemSizes());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+TEST(TemplateBuilder, AboutTextsCarryTheVersionFromOnePlace)
+{
+    const std::string version = std::string("Tessaglyph ") + res::kVersionText;
+    EXPECT_EQ(std::string(res::kVersionText), "1.5");
+
+    QWidget parent;
+    const auto box = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_ABOUTBOX), parent, res::DialogUnits(6, 12));
+    EXPECT_EQ(qobject_cast<QLabel*>(box.Widgets()[1])->text().toStdString(), version + " ");
+    EXPECT_EQ(qobject_cast<QLabel*>(box.Widgets()[2])->text().toStdString(), res::kMakerNotice);
+    auto* ok = box.ItemAs<QPushButton>(res::IDC_ABOUTBOX_OK);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_FALSE(qobject_cast<QLabel*>(box.Widgets()[0])->pixmap().isNull());
+
+    const auto page = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_ABOUT), parent, res::DialogUnits(6, 12));
+    EXPECT_EQ(qobject_cast<QLabel*>(page.Widgets()[2])->text().toStdString(), version);
+    EXPECT_EQ(page.ItemAs<QLabel>(res::IDC_WEBSITE)->text().toStdString(), res::kHomepage);
+    auto* info = page.ItemAs<QPlainTextEdit>(res::IDC_INFO);
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->isReadOnly());
+    EXPECT_EQ(info->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(page.ItemAs<QPushButton>(res::IDC_GET_NEW_VERSION)->isDefault());
+}
+
+TEST(TemplateBuilder, StringTableAndUnknownIds)
+{
+    EXPECT_EQ(res::ResourceString(res::IDS_ABOUTBOX), "关于 Tessaglyph(&A)...");
+    EXPECT_EQ(res::ResourceString(999), "");
+    EXPECT_EQ(res::FindDialogTemplate(999), nullptr);
+    const res::DialogTemplate* main = res::FindDialogTemplate(res::IDD_MAIN);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->caption, "Tessaglyph");
+    EXPECT_EQ(main->cx, 360);
+    EXPECT_EQ(main->cy, 240);
+}
+
+TEST(PreviewFrame, PaintsThroughTheHandlerAndDrawsTheFrameOverIt)
+{
+    QWidget parent;
+    const auto built = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_SINGLE), parent, res::DialogUnits(6, 12));
+    auto* frame = built.ItemAs<res::PreviewFrame>(res::IDC_PREVIEW);
+    ASSERT_NE(frame, nullptr);
+
+    QRect painted;
+    frame->SetPaintHandler([&painted](QPainter& painter, const QRect& client) {
+        painted = client;
+        painter.fillRect(client, QColor(128, 128, 128));
+    });
+    const QImage image = frame->grab().toImage();
+    EXPECT_EQ(painted, QRect(QPoint(0, 0), frame->size()));
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(128, 128, 128));
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1), QColor(Qt::black));
+
+    frame->SetPaintHandler({});
+    const QImage plain = frame->grab().toImage();
+    EXPECT_NE(plain.pixelColor(plain.width() / 2, plain.height() / 2), QColor(128, 128, 128));
+    EXPECT_EQ(plain.pixelColor(0, 0), QColor(Qt::black));
+}
+
+}  // namespace
