@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <shellapi.h>
+
+#include <cwchar>
 #else
 #include "DetachedProcess.h"
 
