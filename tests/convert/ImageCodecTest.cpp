@@ -80,6 +80,39 @@ TEST_F(ImageCodecTest, DecodesByContentWhateverTheName)
     }
 }
 
+TEST_F(ImageCodecTest, DecodesHeicPhotos)
+{
+    SavePicture(ColourPicture(46, 36), "HEIC", folder.File("phone.heic"));
+    ImageCodec codec(folder.File("phone.heic"), kTypeUnknown);
+    ASSERT_TRUE(codec.IsValid()) << codec.GetLastError();
+    EXPECT_EQ(codec.GetWidth(), 46u);
+    ASSERT_TRUE(codec.Save(folder.File("phone.jpg"), kTypeJpg));
+    EXPECT_EQ(LoadPicture(folder.File("phone.jpg"), "JPEG").colorSpace(), MagickCore::sRGBColorspace);
+}
+
+TEST_F(ImageCodecTest, DevelopsCameraRawWithLibRawAndFallsBackToOtherFormats)
+{
+    WriteAll(folder.File("camera.raw"), MinimalDng(64, 48));
+    ImageCodec raw(folder.File("camera.raw"), kTypeRaw);
+    ASSERT_TRUE(raw.IsValid()) << raw.GetLastError();
+    EXPECT_EQ(raw.GetWidth(), 64u);
+    EXPECT_EQ(raw.GetHeight(), 48u);
+    ASSERT_TRUE(raw.Save(folder.File("camera.png"), kTypePng));
+    EXPECT_EQ(LoadPicture(folder.File("camera.png"), "PNG").columns(), 64u);
+
+    // Half size is enough for a small drawing; such a picture is not saved.
+    ImageCodec preview;
+    ASSERT_TRUE(preview.LoadForDrawing(folder.File("camera.raw"), kTypeRaw, 16, 16));
+    EXPECT_EQ(preview.GetWidth(), 64u);
+    EXPECT_FALSE(preview.Save(folder.File("half.png"), kTypePng));
+
+    // A .raw file that is no camera raw is read by its bytes.
+    SavePicture(ColourPicture(20, 10), "PNG", folder.File("png-named.raw"));
+    ImageCodec png(folder.File("png-named.raw"), kTypeRaw);
+    EXPECT_TRUE(png.IsValid()) << png.GetLastError();
+    EXPECT_EQ(png.GetWidth(), 20u);
+}
+
 TEST_F(ImageCodecTest, TakesTheFirstFrameOfAnAnimation)
 {
     std::vector<Magick::Image> frames;

@@ -37,6 +37,9 @@ Magick::Image GreyPicture(std::size_t width, std::size_t height);
 Magick::Image HalfTransparentPicture(std::size_t width, std::size_t height);
 void SavePicture(Magick::Image picture, const std::string& magick, const std::string& path);
 
+// A minimal camera raw file: an uncompressed 16-bit RGGB mosaic in a DNG.
+std::vector<std::uint8_t> MinimalDng(std::uint32_t width, std::uint32_t height);
+
 // Decodes a file the tests wrote, through a blob with an explicit coder.
 Magick::Image LoadPicture(const std::string& path, const std::string& magick);
 
