@@ -287,9 +287,15 @@ TEST_F(ImageCodecTest, FlattensTransparencyOntoWhiteForJpegAndRaw)
     EXPECT_EQ(std::vector<std::uint8_t>(raw.begin() + right, raw.begin() + right + 3),
               (std::vector<std::uint8_t>{255, 0, 0}));
 
-    // PNG keeps the transparency.
+    // PNG keeps the transparency, GIF as all or nothing.
     ASSERT_TRUE(codec.Save(folder.File("alpha-out.png"), kTypePng));
     EXPECT_TRUE(LoadPicture(folder.File("alpha-out.png"), "PNG").matte());
+    ASSERT_TRUE(codec.Save(folder.File("alpha-out.gif"), kTypeGif));
+    std::vector<std::uint8_t> gif;
+    ASSERT_TRUE(ImageCodec(folder.File("alpha-out.gif"), kTypeGif).Draw(20, 10, gif));
+    EXPECT_EQ(gif[left / 3 * 4 + 3], 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(gif.begin() + right / 3 * 4, gif.begin() + right / 3 * 4 + 4),
+              (std::vector<std::uint8_t>{255, 0, 0, 255}));
 }
 
 TEST_F(ImageCodecTest, WritesSixteenBitPicturesIntoEightBitFormats)
@@ -341,6 +347,19 @@ TEST_F(ImageCodecTest, GifSaveLeavesThePictureHeldUnchanged)
     EXPECT_LE(LoadPicture(folder.File("reduced.gif"), "GIF").totalColors(), 256u);
     ASSERT_TRUE(codec.Save(folder.File("after.png"), kTypePng));
     EXPECT_EQ(ReadAll(folder.File("before.png")), ReadAll(folder.File("after.png")));
+}
+
+TEST_F(ImageCodecTest, GifKeepsUpTo256ColoursExactly)
+{
+    // PPM: read back as true colour, so the colours must be found, not given.
+    SavePicture(ColourPicture(8, 200), "PPM", folder.File("few-colours.ppm"));  // 200 rows, 200 colours
+    ImageCodec codec(folder.File("few-colours.ppm"), kTypeUnknown);
+    ASSERT_TRUE(codec.Save(folder.File("few-colours.gif"), kTypeGif)) << codec.GetLastError();
+    Magick::Image original = LoadPicture(folder.File("few-colours.ppm"), "PPM");
+    const Magick::Image gif = LoadPicture(folder.File("few-colours.gif"), "GIF");
+    EXPECT_EQ(original.classType(), MagickCore::DirectClass);
+    EXPECT_EQ(original.totalColors(), 200u);
+    EXPECT_EQ(original.compare(gif, MagickCore::AbsoluteErrorMetric), 0.0);
 }
 
 TEST_F(ImageCodecTest, WritesUncompressedTiffWhateverTheInputUsed)
