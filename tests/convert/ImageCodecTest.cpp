@@ -120,7 +120,9 @@ TEST_F(ImageCodecTest, TakesTheFirstFrameOfAnAnimation)
         frames.emplace_back(Magick::Geometry(20, 10), Magick::Color(colour));
         frames.back().animationDelay(5);
         frames.back().magick("GIF");
-        frames.back().quantizeDither(false);  // one colour each; spares ImageMagick's dither table
+        // Already a palette, so the GIF writer skips its costly dithering.
+        frames.back().quantizeDither(false);
+        frames.back().quantize();
     }
     Magick::Blob blob;
     Magick::writeImages(frames.begin(), frames.end(), &blob, true);
@@ -362,14 +364,24 @@ TEST_F(ImageCodecTest, GifKeepsUpTo256ColoursExactly)
     EXPECT_EQ(original.compare(gif, MagickCore::AbsoluteErrorMetric), 0.0);
 }
 
-TEST_F(ImageCodecTest, WritesUncompressedTiffWhateverTheInputUsed)
+// TIFF compression follows the content, never the input file: a JPEG
+// inside a TIFF would make every TIFF output lossy.
+TEST_F(ImageCodecTest, ChoosesTiffCompressionByContent)
 {
-    Magick::Image zipped = ColourPicture(64, 64);
-    zipped.compressType(MagickCore::ZipCompression);
-    SavePicture(zipped, "TIFF", folder.File("zipped.tif"));
-    ImageCodec codec(folder.File("zipped.tif"), kTypeTif);
-    ASSERT_TRUE(codec.Save(folder.File("out.tif"), kTypeTif));
-    EXPECT_EQ(LoadPicture(folder.File("out.tif"), "TIFF").compressType(), MagickCore::NoCompression);
+    Magick::Image photo = ColourPicture(600, 600);
+    photo.addNoise(MagickCore::GaussianNoise);
+    photo.compressType(MagickCore::JPEGCompression);
+    SavePicture(photo, "TIFF", folder.File("photo.tif"));
+    Magick::Image drawing = ColourPicture(600, 600);
+    drawing.compressType(MagickCore::NoCompression);
+    SavePicture(drawing, "TIFF", folder.File("drawing.tif"));
+
+    for (const auto& [input, expected] : {std::pair{"photo.tif", MagickCore::NoCompression},
+                                          std::pair{"drawing.tif", MagickCore::ZipCompression}}) {
+        ImageCodec codec(folder.File(input), kTypeTif);
+        ASSERT_TRUE(codec.Save(folder.File(std::string("out-") + input), kTypeTif)) << input;
+        EXPECT_EQ(LoadPicture(folder.File(std::string("out-") + input), "TIFF").compressType(), expected) << input;
+    }
 }
 
 // --- Saving safely -------------------------------------------------------
