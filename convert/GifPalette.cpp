@@ -1,5 +1,7 @@
 #include "GifPalette.h"
 
+#include "MagickReason.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -25,6 +27,13 @@ struct ExceptionFree {
     void operator()(MagickCore::ExceptionInfo* exception) const { MagickCore::DestroyExceptionInfo(exception); }
 };
 using ExceptionPtr = std::unique_ptr<MagickCore::ExceptionInfo, ExceptionFree>;
+
+// Throws what ImageMagick reported, such as "cache resources exhausted".
+[[noreturn]] void ThrowReason(const MagickCore::ExceptionInfo& exception, const char* fallback)
+{
+    const bool reported = exception.reason != nullptr && *exception.reason != '\0';
+    throw std::runtime_error(reported ? ShortMagickReason(exception.reason) : fallback);
+}
 
 double Clamp(double value)
 {
@@ -124,7 +133,7 @@ std::vector<PixelPacket> DistinctColours(const MagickCore::Image* image, bool tr
     for (std::ptrdiff_t y = 0; y < static_cast<std::ptrdiff_t>(image->rows); ++y) {
         const PixelPacket* pixels = MagickCore::GetVirtualPixels(image, 0, y, image->columns, 1, exception.get());
         if (pixels == nullptr)
-            throw std::runtime_error("pixels not available");
+            ThrowReason(*exception, "pixels not available");
         for (std::size_t x = 0; x < image->columns; ++x) {
             if (transparency && IsTransparent(pixels[x]))
                 continue;
@@ -172,7 +181,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
 {
     const std::size_t colours = palette.size() + (transparency ? 1 : 0);
     if (MagickCore::AcquireImageColormap(image, colours) == MagickCore::MagickFalse)
-        throw std::bad_alloc();
+        ThrowReason(image->exception, "no room for a palette");
     std::copy(palette.begin(), palette.end(), image->colormap);
     const int transparentIndex = static_cast<int>(palette.size());
     if (transparency) {
@@ -191,7 +200,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
         PixelPacket* pixels = MagickCore::GetAuthenticPixels(image, 0, y, image->columns, 1, exception.get());
         IndexPacket* indexes = MagickCore::GetAuthenticIndexQueue(image);
         if (pixels == nullptr || indexes == nullptr)
-            throw std::runtime_error("pixels not available");
+            ThrowReason(*exception, "pixels not available");
         // Serpentine: every other row right to left, so errors do not drift one way.
         const bool forward = y % 2 == 0;
         const std::ptrdiff_t step = forward ? 1 : -1;
@@ -228,7 +237,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
             indexes[x] = static_cast<IndexPacket>(index);
         }
         if (MagickCore::SyncAuthenticPixels(image, exception.get()) == MagickCore::MagickFalse)
-            throw std::runtime_error("pixels not stored");
+            ThrowReason(*exception, "pixels not stored");
         thisRow.swap(nextRow);
     }
 }
