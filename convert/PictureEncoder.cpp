@@ -1,0 +1,153 @@
+#include "PictureEncoder.h"
+
+#include "CompressionProbe.h"
+#include "GifPalette.h"
+#include "MagickReason.h"
+#include "OutputFormat.h"
+
+#include <exception>
+#include <new>
+
+namespace {
+
+// Huffman tables optimised for the picture save 3% to 5% on photos and up
+// to half on smooth drawings, and double the encoding time. Photos that came
+// as JPEG and are large are written with the standard tables.
+constexpr std::uint64_t kJpegStandardTablesMinPixels = 4'000'000;
+
+void FlattenOntoWhite(Magick::Image& image)
+{
+    if (!image.matte())
+        return;
+    image.backgroundColor(Magick::Color("white"));
+    image.alphaChannel(MagickCore::RemoveAlphaChannel);
+}
+
+bool CameFromJpeg(const Magick::Image& image)
+{
+    return !image.attribute("jpeg:sampling-factor").empty();
+}
+
+// Three factors of the JPEG this picture came from ("2x2,1x1,1x1"), or "".
+std::string InputChromaSampling(const Magick::Image& image)
+{
+    const std::string sampling = image.attribute("jpeg:sampling-factor");
+    std::size_t commas = 0;
+    for (char c : sampling)
+        commas += c == ',' ? 1 : 0;
+    return commas == 2 ? sampling : std::string();
+}
+
+const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const EncodeOptions& options)
+{
+    switch (typeCode) {
+    case kTypeBmp:
+        work.depth(8);
+        return work.matte() ? "BMP" : "BMP3";
+    case kTypeJpg: {
+        FlattenOntoWhite(work);
+        // Only the writer's choice: three channels even for grey pixels.
+        if (options.trueColour)
+            work.imageInfo()->type = MagickCore::TrueColorType;
+        work.depth(8);
+        work.quality(options.jpegQuality);
+        // Re-encoding a JPEG at its own chroma sampling loses nothing more;
+        // other pictures keep their full colour detail, as ImageMagick does
+        // at this quality.
+        const std::string sampling = InputChromaSampling(work);
+        work.defineValue("jpeg", "sampling-factor", sampling.empty() ? "1x1,1x1,1x1" : sampling);
+        const bool standardTables = CameFromJpeg(work) && static_cast<std::uint64_t>(work.columns()) * work.rows() >=
+                                                              kJpegStandardTablesMinPixels;
+        work.defineValue("jpeg", "optimize-coding", standardTables ? "false" : "true");
+        return "JPEG";
+    }
+    case kTypeGif:
+        work.depth(8);
+        ReduceToGifPalette(work);
+        return "GIF";
+    case kTypePcx:
+        work.depth(8);
+        return "PCX";
+    case kTypePng:
+        // Sixteen-bit pictures always get ImageMagick's own settings: fast
+        // zlib can make smooth ones several times larger.
+        if (work.depth() <= 8 && LooksLikePhoto(work))
+            UseFastPngCompression(work);
+        work.defineValue("png", "exclude-chunks", "date,tIME");
+        return "PNG";
+    case kTypeIco:
+        if (work.columns() > 256 || work.rows() > 256)
+            work.thumbnail(Magick::Geometry(256, 256));
+        work.depth(8);
+        return "ICO";
+    case kTypeTif:
+        // Photos barely compress, so they are stored as they are, quickly;
+        // drawings and screenshots shrink many times with Deflate, quickly too.
+        work.compressType(CameFromJpeg(work) || LooksLikePhoto(work) ? MagickCore::NoCompression
+                                                                      : MagickCore::ZipCompression);
+        return "TIFF";
+    case kTypeTga:
+        work.depth(8);
+        work.compressType(MagickCore::NoCompression);
+        return "TGA";
+    case kTypeRaw:
+        FlattenOntoWhite(work);
+        if (work.colorSpace() != MagickCore::sRGBColorspace)
+            work.colorSpace(MagickCore::sRGBColorspace);
+        work.depth(8);
+        return "RGB";
+    default:
+        return nullptr;
+    }
+}
+
+bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options, Magick::Blob& encoded,
+            std::string& error)
+{
+    if (!picture.isValid() || picture.columns() == 0 || picture.rows() == 0) {
+        error = "there is no picture to save";
+        return false;
+    }
+    Magick::Image work(picture);
+    work.modifyImage();  // its own image; pixels are copied when first changed
+    work.quiet(true);
+    const char* coder = PrepareForFormat(work, typeCode, options);
+    if (coder == nullptr) {
+        error = "the output format is unknown";
+        return false;
+    }
+    work.magick(coder);
+    work.write(&encoded);
+    if (encoded.length() == 0) {
+        error = "the picture cannot be encoded";
+        return false;
+    }
+    if (typeCode == kTypeRaw &&
+        encoded.length() != static_cast<std::size_t>(work.columns()) * work.rows() * 3) {
+        error = "the picture cannot be encoded as 8-bit RGB";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
+                   Magick::Blob& encoded, std::string& error)
+{
+    encoded = Magick::Blob();
+    try {
+        if (Encode(picture, typeCode, options, encoded, error))
+            return true;
+    } catch (const Magick::Exception& e) {
+        error = "the picture cannot be encoded (" + ShortMagickReason(e.what()) + ")";
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+    } catch (const std::exception& e) {
+        error = std::string("the picture cannot be encoded (") + e.what() + ")";
+    } catch (...) {
+        error = "the picture cannot be encoded";
+    }
+    encoded = Magick::Blob();
+    return false;
+}
