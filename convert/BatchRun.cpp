@@ -26,10 +26,10 @@ bool IsOwnInput(const std::string& input, const std::string& output)
     return fs::equivalent(input, output, ec);
 }
 
-std::string PicturesOf(std::size_t count, std::size_t total, const char* verbs)
+std::string PicturesOf(std::size_t count, std::size_t total, const char* what)
 {
-    return std::to_string(count) + " of " + std::to_string(total) + (total == 1 ? " picture " : " pictures ")
-           + verbs;
+    return std::to_string(count) + " of " + std::to_string(total) + (total == 1 ? " picture was " : " pictures were ")
+           + what;
 }
 
 }  // namespace

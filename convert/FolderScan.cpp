@@ -109,8 +109,9 @@ void FolderScan::ScanFolder(int dirFd, const std::string& folder, FolderScanResu
         }
         const Identity id{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
         const bool onPath = std::find(m_path.begin(), m_path.end(), id) != m_path.end();
-        const bool scanned = m_scanned.count(id) != 0;
-        if (onPath || (viaLink && scanned)) {
+        // A real folder can be met after a link already led into it; scanning
+        // it again would list the same files twice under other paths.
+        if (onPath || m_scanned.count(id) != 0) {
             ::close(childFd);
             continue;
         }

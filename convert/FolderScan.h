@@ -18,10 +18,10 @@ struct FolderScanResult {
 // as soon as it is met, hidden files and folders included. Every regular file
 // (or link to one, or broken link) whose TypeFromPath is not 0 is reported;
 // devices, pipes and sockets are not. A folder that cannot be read is
-// skipped and the scan goes on. A folder reached through a symbolic link is
-// entered only if it is not on the current path and was not scanned already,
-// so link loops end; a real folder is skipped only if it is on the current
-// path (a bind mount of an ancestor).
+// skipped and the scan goes on. A folder, whether reached through a symbolic
+// link or not, is entered only if its device and inode are not on the current
+// path and were not scanned already, so link loops end and no file is found
+// twice under two paths.
 //
 // Paths have no length limit: folders are opened relative to their parent,
 // so a path longer than the system's PATH_MAX is still scanned and reported
