@@ -39,18 +39,23 @@ std::vector<std::uint32_t> TypeCodesForComboIndex(int index)
     return {FormatByComboIndex(index).typeCode};
 }
 
-std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines)
+std::string BatchHeadline(const BatchOutcome& outcome)
 {
     if (outcome.refused)
         return kMsgSelectInAndOut;
     if (!outcome.stopped && outcome.failures.empty() && outcome.written == outcome.entries)
         return kMsgConvertOk;
-    std::string text;
     if (outcome.stopped)
-        text = std::string(kMsgConvertStopped) + "\n"
+        return std::string(kMsgConvertStopped) + "\n"
                + PicturesOf(outcome.written, outcome.entries, "converted before the stop.");
-    else
-        text = std::string(kMsgConvertFailed) + "\n" + PicturesOf(outcome.written, outcome.entries, "written.");
+    return std::string(kMsgConvertFailed) + "\n" + PicturesOf(outcome.written, outcome.entries, "written.");
+}
+
+std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines)
+{
+    std::string text = BatchHeadline(outcome);
+    if (outcome.refused)
+        return text;
     const std::size_t shown = std::min(maxLines, outcome.failures.size());
     for (std::size_t i = 0; i < shown; ++i)
         text += "\n" + outcome.failures[i].inputPath + ": " + outcome.failures[i].reason;

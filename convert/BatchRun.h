@@ -49,9 +49,13 @@ struct BatchOutcome {
     std::string message;        // the closing message for the user
 };
 
-// "Convert picture OK." when every entry was written; otherwise the failure
-// or stop summary with one "<input path>: <reason>" line per failure, the
-// first `maxLines` of them, then "and N more".
+// "Convert picture OK." when every entry was written; otherwise
+// "Convert picture failed." or "Convert picture stopped." and a line with how
+// many of how many pictures were written (converted before the stop).
+std::string BatchHeadline(const BatchOutcome& outcome);
+
+// The closing message: the headline, then one "<input path>: <reason>" line
+// per failure, the first `maxLines` of them, then "and N more".
 std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines);
 
 // Converts a list of files into one or more formats on a job runner (the

@@ -16,7 +16,6 @@ EngineOptions Resolved(EngineOptions options)
         options.workerProgram = DefaultWorkerProgram();
     if (options.conversionWorkers == 0)
         options.conversionWorkers = std::max(1u, std::thread::hardware_concurrency());
-    options.previewWorkers = std::max<std::size_t>(options.previewWorkers, 1);
     return options;
 }
 
@@ -185,9 +184,9 @@ PreviewResult ConversionEngine::Preview(const PreviewRequest& request)
         failed.error = "the preview request is out of range";
         return failed;
     }
-    const std::vector<std::size_t> slots = m_previews.Acquire(1);
+    const std::vector<std::size_t> slots = m_previews.Size() > 0 ? m_previews.Acquire(1) : std::vector<std::size_t>{};
     if (slots.empty()) {
-        failed.error = "the converter is shutting down";
+        failed.error = m_previews.Size() > 0 ? "the converter is shutting down" : "this converter shows no previews";
         return failed;
     }
     const WorkerReply reply = m_previews.Exchange(slots[0], *frame, m_options.previewTimeLimit);

@@ -16,7 +16,8 @@ struct EngineOptions {
     std::string workerProgram;
     // Conversion workers; 0 means one per core.
     std::size_t conversionWorkers = 0;
-    // Workers kept for previews alone, so a preview never waits for a conversion.
+    // Workers kept for previews alone, so a preview never waits for a
+    // conversion; 0 for a program that shows none (Preview then fails).
     std::size_t previewWorkers = 1;
     // How long one job (one worker's share of it) may take before its worker
     // is killed and the job reported failed. Huge pictures take minutes.

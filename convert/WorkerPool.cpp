@@ -4,7 +4,7 @@
 #include <csignal>
 
 WorkerPool::WorkerPool(WorkerLaunch launch, std::size_t slots)
-    : m_launch(std::move(launch)), m_slots(std::max<std::size_t>(slots, 1))
+    : m_launch(std::move(launch)), m_slots(slots)
 {
     // A worker that dies while we write to it must cost one job, not this
     // process; SIGPIPE's default would end it.
@@ -28,6 +28,8 @@ std::size_t WorkerPool::FreeCount() const
 std::vector<std::size_t> WorkerPool::Acquire(std::size_t most)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_slots.empty())
+        return {};
     const std::uint64_t ticket = m_nextTicket++;
     m_queue.push_back(ticket);
     m_changed.wait(lock, [&] { return m_bShutdown || (m_queue.front() == ticket && FreeCount() > 0); });

@@ -28,7 +28,8 @@ public:
     std::size_t Size() const { return m_slots.size(); }
 
     // Blocks until it is this caller's turn and a slot is free, then takes
-    // every free slot up to `most` (at least one). Empty after Shutdown().
+    // every free slot up to `most` (at least one). Empty after Shutdown()
+    // and for a pool of no slots.
     std::vector<std::size_t> Acquire(std::size_t most);
     void Release(std::size_t slot);
 
