@@ -7,10 +7,11 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/prctl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -118,6 +119,16 @@ private:
 
 int RunWorkerLoop(int inFd, int outFd, const WorkerJobFunctions& jobs)
 {
+    // When the parent goes away its end of our input closes, even in the
+    // middle of a job; nobody wants the answer then. (PR_SET_PDEATHSIG would
+    // fire when the parent's starting thread ends, not the parent.)
+    std::thread([inFd] {
+        pollfd p{inFd, 0, 0};  // POLLHUP and POLLERR are always reported
+        while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
+        }
+        std::_Exit(kWorkerExitOk);
+    }).detach();
+
     const Worker worker(jobs);
     std::vector<std::uint8_t> pending;
     std::vector<std::uint8_t> chunk(64 * 1024);
@@ -149,8 +160,6 @@ bool PrepareWorkerProcess(int* inFd, int* outFd)
 {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGINT, SIG_IGN);
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    // The parent may already be gone; then the pipe is closed and the loop ends.
 
     const int in = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
     const int out = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
