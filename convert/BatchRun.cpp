@@ -34,6 +34,13 @@ std::string PicturesOf(std::size_t count, std::size_t total, const char* what)
 
 }  // namespace
 
+std::string BatchFailure::Line() const
+{
+    if (!oneOfSeveral || outputPath.empty())
+        return inputPath + ": " + reason;
+    return inputPath + ": " + outputPath.substr(outputPath.rfind(kPathSeparator) + 1) + ": " + reason;
+}
+
 std::vector<std::uint32_t> TypeCodesForComboIndex(int index)
 {
     return {FormatByComboIndex(index).typeCode};
@@ -58,7 +65,7 @@ std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines)
         return text;
     const std::size_t shown = std::min(maxLines, outcome.failures.size());
     for (std::size_t i = 0; i < shown; ++i)
-        text += "\n" + outcome.failures[i].inputPath + ": " + outcome.failures[i].reason;
+        text += "\n" + outcome.failures[i].Line();
     if (shown < outcome.failures.size())
         text += "\nand " + std::to_string(outcome.failures.size() - shown) + " more";
     return text;
@@ -121,9 +128,10 @@ private:
             entry.failures.push_back(BatchFailure{input, "", reason});
             return;
         }
+        const bool several = result.outputs.size() > 1;
         for (const OutputResult& out : result.outputs) {
             if (!out.written)
-                entry.failures.push_back(BatchFailure{input, out.path, out.reason});
+                entry.failures.push_back(BatchFailure{input, out.path, out.reason, several});
         }
     }
 
@@ -194,7 +202,8 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
             const OutputFormat* format = FormatByTypeCode(type);
             const std::string path = base + (format ? format->extension : FormatByComboIndex(-1).extension);
             if (IsOwnInput(entry.job.inputPath, path)) {
-                entry.failures.push_back(BatchFailure{entry.job.inputPath, path, "the output would replace the input file"});
+                entry.failures.push_back(
+                    BatchFailure{entry.job.inputPath, path, "the output would replace the input file", types.size() > 1});
                 continue;
             }
             entry.job.outputs.push_back(OutputRequest{path, format ? type : FormatByComboIndex(-1).typeCode});

@@ -37,6 +37,11 @@ struct BatchFailure {
     std::string inputPath;
     std::string outputPath;  // empty when the whole entry failed (not decoded)
     std::string reason;
+    bool oneOfSeveral = false;  // the entry had other outputs (several formats)
+
+    // "<input path>: <reason>"; for one output of several the output's file
+    // name stands between them, since the reason may not say which it was.
+    std::string Line() const;
 };
 
 struct BatchOutcome {

@@ -112,7 +112,7 @@ int Convert(const CliOptions& options)
         return kExitAllWritten;
     }
     for (const BatchFailure& failure : outcome.failures)
-        PrintLine(stderr, failure.inputPath + ": " + failure.reason);
+        PrintLine(stderr, failure.Line());
     PrintLine(stderr, BatchHeadline(outcome));
     return outcome.stopped ? kExitStopped : kExitSomeFailed;
 }

@@ -253,6 +253,7 @@ TEST(BatchRunTest, SeveralFormatsGiveOneOutputEachInTheGivenOrder)
     EXPECT_EQ(runner.jobs[0].outputs[1].path, "/out/a.gif");
     ASSERT_EQ(outcome.failures.size(), 1u);
     EXPECT_EQ(outcome.failures[0].outputPath, "/out/a.gif");
+    EXPECT_EQ(outcome.message, "Convert picture failed.\n0 of 1 picture was written.\n/p/a.png: a.gif: disk full");
 }
 
 }  // namespace

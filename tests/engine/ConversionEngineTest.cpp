@@ -2,6 +2,7 @@
 // only their job, the pool recovers, previews do not wait for conversions.
 #include "ConversionEngine.h"
 #include "OutputFormat.h"
+#include "WorkerLocation.h"
 
 #include "EngineTestSupport.h"
 
@@ -192,6 +193,26 @@ TEST_F(ConversionEngineTest, RunAfterShutdownFailsInsteadOfBlocking)
     ConversionEngine engine(FakeOptions(1));
     engine.Shutdown();
     EXPECT_FALSE(engine.Run(Job(Good("a.png"), dir / "a.bmp")).outputs.at(0).written);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace enginetest;
+
+TEST(WorkerLocationTest, FindsThePolicyInTheBuildAndInstalledLayouts)
+{
+    const std::string built = FindPolicyFolder(BinaryPath("tessaglyph-convert"));
+    EXPECT_EQ(built, fs::canonical(TESSAGLYPH_BINARY_DIR).string() + "/magick");
+
+    ScratchDir prefix;
+    WriteFile(prefix / "bin/tessaglyph-convert", "");
+    WriteFile(prefix / "share/tessaglyph/magick/policy.xml", "<policymap/>");
+    EXPECT_EQ(FindPolicyFolder(prefix / "bin/tessaglyph-convert"), prefix / "share/tessaglyph/magick");
+    ScratchDir empty;
+    EXPECT_EQ(FindPolicyFolder(empty / "bin/tessaglyph-convert"), "");
+    EXPECT_EQ(fs::path(DefaultWorkerProgram()).filename(), "tessaglyph-convert");
 }
 
 }  // namespace
