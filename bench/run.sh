@@ -64,7 +64,10 @@ make_corpus
 mkdir -p "$OUT/results"
 echo "Machine: $(nproc) cores; load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-FILES=$(ls "$CORPUS"/photo*.jpg)
+# Every command runs in the corpus folder on relative names (gm mogrify
+# would otherwise rebuild the input's folders under its output folder).
+cd "$CORPUS"
+FILES=$(echo photo*.jpg)
 D=$OUT/dst
 prep="rm -rf $D && mkdir -p $D"
 
@@ -74,15 +77,15 @@ for X in $FORMATS; do
     hyperfine --runs "$RUNS" --prepare "$prep" --export-markdown "$OUT/results/batch-$X.md" \
         -n "tessaglyph-convert" "$CONVERT -f $X -o $D $FILES" \
         -n "mogrify" "mogrify-im6.q16 -path $D -format $X $FILES" \
-        -n "2x mogrify" "ls $CORPUS/photo*.jpg | xargs -P2 -n12 mogrify-im6.q16 -path $D -format $X" \
+        -n "2x mogrify" "ls photo*.jpg | xargs -P2 -n12 mogrify-im6.q16 -path $D -format $X" \
         -n "gm mogrify" "gm mogrify -output-directory $D -format $X $FILES" \
-        -n "2x gm mogrify" "ls $CORPUS/photo*.jpg | xargs -P2 -n12 gm mogrify -output-directory $D -format $X" \
+        -n "2x gm mogrify" "ls photo*.jpg | xargs -P2 -n12 gm mogrify -output-directory $D -format $X" \
         -n "vips copy loop" "for f in $FILES; do vips copy \$f $D/\$(basename \$f .jpg).$X$vipsopt; done"
 done
 
 # One picture, nine formats: ours against one decode per format (the same
 # program, one format per run, which is what converting per format costs).
-ONE=$CORPUS/photo01.jpg
+ONE=photo01.jpg
 NINE="bmp,jpg,gif,pcx,png,ico,tif,tga,raw"
 hyperfine --runs "$RUNS" --prepare "$prep" --export-markdown "$OUT/results/nine.md" \
     -n "nine formats, one job" "$CONVERT -f $NINE -o $D $ONE" \
