@@ -1,5 +1,6 @@
 #include "WorkerProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -154,10 +155,10 @@ std::unique_ptr<WorkerProcess> WorkerProcess::Start(const WorkerLaunch& launch, 
     }
     ::fcntl(toChild.Get(), F_SETFL, O_NONBLOCK);
     ::fcntl(fromChild.Get(), F_SETFL, O_NONBLOCK);
-    return std::unique_ptr<WorkerProcess>(new WorkerProcess(pid, toChild.Release(), fromChild.Release()));
+    return std::make_unique<WorkerProcess>(StartKey(), pid, toChild.Release(), fromChild.Release());
 }
 
-WorkerProcess::WorkerProcess(pid_t pid, int toChild, int fromChild)
+WorkerProcess::WorkerProcess(StartKey, pid_t pid, int toChild, int fromChild)
     : m_pid(pid), m_toChild(toChild), m_fromChild(fromChild)
 {
 }

@@ -62,8 +62,14 @@ public:
 
     pid_t Pid() const { return m_pid; }
 
+    // Only Start can make the key, so only Start makes processes.
+    class StartKey {
+        friend class WorkerProcess;
+        StartKey() = default;
+    };
+    WorkerProcess(StartKey, pid_t pid, int toChild, int fromChild);
+
 private:
-    WorkerProcess(pid_t pid, int toChild, int fromChild);
 
     void Kill();
     // Reaps the child if it has ended, waiting up to `wait`; describes how it ended.
