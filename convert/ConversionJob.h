@@ -33,7 +33,9 @@ struct ConversionResult {
 };
 
 // Runs a job in this process. Never throws. An output whose path is the input
-// file itself is refused, so the input is never overwritten.
+// file itself is refused, so the input is never overwritten. JPG outputs get
+// the JPG preparation of both conversions: true colour unless the picture is
+// grey, quality 90.
 ConversionResult RunConversionJob(const ConversionJob& job);
 
 // Whatever runs jobs: this process (tests, tools) or the worker pool.

@@ -1,0 +1,94 @@
+#include "CameraRawReader.h"
+
+#include "CodecEnvironment.h"
+
+#include <libraw/libraw.h>
+
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+
+namespace {
+
+struct ProcessedImageFree {
+    void operator()(libraw_processed_image_t* image) const { LibRaw::dcraw_clear_mem(image); }
+};
+
+bool Develop(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth, std::uint32_t minHeight,
+             CameraRawPicture& picture, std::string& error)
+{
+    // LibRaw is large; keep it off the stack.
+    auto raw = std::make_unique<LibRaw>(0u);
+    raw->imgdata.params.use_camera_wb = 1;
+    raw->imgdata.params.output_color = 1;  // sRGB
+    raw->imgdata.params.output_bps = 16;
+    raw->imgdata.params.max_raw_memory_mb = 2048;
+
+    // LibRaw only reads the buffer; its interface predates const.
+    int status = raw->open_buffer(const_cast<std::uint8_t*>(data), size);
+    if (status != LIBRAW_SUCCESS) {
+        error = "LibRaw does not know this camera raw format";
+        return false;
+    }
+    const std::uint64_t width = raw->imgdata.sizes.width;
+    const std::uint64_t height = raw->imgdata.sizes.height;
+    if (width == 0 || height == 0) {
+        error = "the camera raw file holds no picture";
+        return false;
+    }
+    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
+        error = "the picture is too large";
+        return false;
+    }
+    // Flips 5 and 6 turn the picture a quarter.
+    const bool turned = (raw->imgdata.sizes.flip & 4) != 0;
+    picture.fullWidth = static_cast<std::uint32_t>(turned ? height : width);
+    picture.fullHeight = static_cast<std::uint32_t>(turned ? width : height);
+    const bool halfSize = minWidth > 0 && minHeight > 0 && picture.fullWidth / 2 >= minWidth &&
+                          picture.fullHeight / 2 >= minHeight;
+    raw->imgdata.params.half_size = halfSize ? 1 : 0;
+    status = raw->unpack();
+    if (status == LIBRAW_SUCCESS)
+        status = raw->dcraw_process();
+    if (status != LIBRAW_SUCCESS) {
+        error = std::string("the camera raw data cannot be developed (") + LibRaw::strerror(status) + ")";
+        return false;
+    }
+    int makeStatus = LIBRAW_SUCCESS;
+    std::unique_ptr<libraw_processed_image_t, ProcessedImageFree> image(raw->dcraw_make_mem_image(&makeStatus));
+    if (!image || makeStatus != LIBRAW_SUCCESS || image->type != LIBRAW_IMAGE_BITMAP || image->colors != 3 ||
+        image->bits != 16) {
+        error = "the camera raw data cannot be developed";
+        return false;
+    }
+    const std::size_t samples = static_cast<std::size_t>(image->width) * image->height * 3;
+    if (image->data_size < samples * sizeof(std::uint16_t)) {
+        error = "the camera raw data cannot be developed";
+        return false;
+    }
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.rgb.resize(samples);
+    std::memcpy(picture.rgb.data(), image->data, samples * sizeof(std::uint16_t));
+    return true;
+}
+
+}  // namespace
+
+bool DevelopCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth, std::uint32_t minHeight,
+                      CameraRawPicture& picture, std::string& error)
+{
+    picture = CameraRawPicture{};
+    try {
+        return Develop(data, size, minWidth, minHeight, picture, error);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+    } catch (const std::exception& e) {
+        error = std::string("the camera raw data cannot be developed (") + e.what() + ")";
+    } catch (...) {
+        error = "the camera raw data cannot be developed";
+    }
+    picture = CameraRawPicture{};
+    return false;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+// Process-wide set-up of ImageMagick for the codec, done once on first use.
+//
+// Limits: pictures are refused before decoding when their declared size
+// passes kMaxPictureSide or kMaxPicturePixels (a 100-megapixel photo passes,
+// a decompression bomb does not). ImageMagick's own limits are set too:
+// width and height (hard limits), memory (pixel caches on the heap), map and
+// area (larger caches go to memory-mapped and then plain temporary files) and
+// disk (a hard limit on those files). There is no time limit: passing it ends
+// the whole process in ImageMagick 6. A policy.xml that sets lower limits
+// still wins.
+//
+// Threads: ImageMagick uses one thread per process unless told otherwise.
+// The engine runs one worker process per core, and threads inside each
+// worker would only compete with the other workers; the decoders and
+// encoders that matter here (libjpeg, zlib, libtiff) are single-threaded
+// anyway.
+
+constexpr std::uint32_t kMaxPictureSide = 65535;
+constexpr std::uint64_t kMaxPicturePixels = 200'000'000;
+constexpr std::uint64_t kMaxInputFileBytes = std::uint64_t{1} << 30;
+
+// Initialises ImageMagick and its limits if that has not happened yet.
+// Thread-safe; every codec entry point calls it.
+void EnsureCodecReady();
+
+// Sets how many threads ImageMagick may use in this process (at least 1).
+// For tools that convert one picture at a time on an otherwise idle machine.
+void SetCodecThreads(unsigned threads);

@@ -1,0 +1,74 @@
+#include "ConvertFile.h"
+
+#include "ConvertMessages.h"
+#include "Naming.h"
+
+namespace {
+
+ConversionPlan Refuse(const char* message)
+{
+    ConversionPlan plan;
+    plan.message = message;
+    return plan;
+}
+
+}  // namespace
+
+ConversionPlan PlanConversion(const std::string& inPath, const std::string& outDir, const FormatFlags& flags)
+{
+    if (inPath.empty() || outDir.empty())
+        return Refuse(kMsgSelectInAndOut);
+    bool anyTicked = false;
+    for (int flag : flags)
+        anyTicked = anyTicked || flag != 0;
+    if (!anyTicked)
+        return Refuse(kMsgSelectOutType);
+
+    ConversionPlan plan;
+    plan.refused = false;
+    plan.job.inputPath = inPath;
+    plan.job.inputType = TypeFromPath(inPath);
+    const std::string basePath = OutputBasePath(outDir, TitleFromPath(inPath));
+    for (std::size_t row = 0; row < kOutputFormatCount; ++row) {
+        if (flags[row] == 0)
+            continue;
+        const std::string outPath = basePath + OutputFormats()[row].extension;
+        plan.job.outputs.push_back(OutputRequest{outPath, TypeFromPath(outPath)});
+    }
+    return plan;
+}
+
+std::string ConversionMessage(const ConversionJob& job, const ConversionResult& result)
+{
+    std::string failures;
+    if (!result.decoded) {
+        const std::string reason = result.decodeError.empty() ? "it cannot be read" : result.decodeError;
+        failures += "\n" + job.inputPath + ": " + reason;
+    } else {
+        for (std::size_t i = 0; i < job.outputs.size(); ++i) {
+            // A runner that lost track of an output has not written it.
+            const bool reported = i < result.outputs.size() && result.outputs[i].path == job.outputs[i].path;
+            if (reported && result.outputs[i].written)
+                continue;
+            std::string reason = reported ? result.outputs[i].reason : std::string();
+            if (reason.empty())
+                reason = "it was not written";
+            failures += "\n" + job.outputs[i].path + ": " + reason;
+        }
+    }
+    if (failures.empty())
+        return kMsgConvertOk;
+    return kMsgConvertFailed + failures;
+}
+
+void ConvertFile(const std::string& inPath, const std::string& outDir, const FormatFlags& flags,
+                 IJobRunner& runner, IMessageSink& messages)
+{
+    const ConversionPlan plan = PlanConversion(inPath, outDir, flags);
+    if (plan.refused) {
+        messages.ShowMessage(plan.message);
+        return;
+    }
+    const ConversionResult result = runner.Run(plan.job);
+    messages.ShowMessage(ConversionMessage(plan.job, result));
+}

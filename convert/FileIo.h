@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Plain file reading and writing for the codec. Paths are used as given and
+// never interpreted. Failures give false and a short reason for the user
+// ("the folder does not exist", "permission denied", "the disk is full").
+
+// Reads a whole regular file of at most maxBytes bytes. Folders, devices and
+// pipes are refused, so a read never blocks or runs without end.
+bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                   std::string& error);
+
+// Writes `size` bytes to `path` through a uniquely named temporary file in the
+// same folder, flushed to the disk and renamed into place. On failure the
+// temporary file is removed and an existing file at `path` is left untouched.
+// An existing file we may not write to is not replaced ("the file is read-only").
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error);
+
+// A short reason for the user for a failed file-system call.
+std::string FileErrorReason(int errnoValue);

@@ -1,0 +1,203 @@
+#include "PictureDecoder.h"
+
+#include "CameraRawReader.h"
+#include "CodecEnvironment.h"
+#include "FormatSniffer.h"
+#include "MagickReason.h"
+#include "OutputFormat.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <new>
+
+namespace {
+
+using MagickCore::ExceptionInfo;
+using MagickCore::ImageInfo;
+
+struct ImageInfoFree {
+    void operator()(ImageInfo* info) const { MagickCore::DestroyImageInfo(info); }
+};
+struct ExceptionFree {
+    void operator()(ExceptionInfo* exception) const { MagickCore::DestroyExceptionInfo(exception); }
+};
+struct ImageListFree {
+    void operator()(MagickCore::Image* image) const { MagickCore::DestroyImageList(image); }
+};
+
+using ImageInfoPtr = std::unique_ptr<ImageInfo, ImageInfoFree>;
+using ExceptionPtr = std::unique_ptr<ExceptionInfo, ExceptionFree>;
+using ImageListPtr = std::unique_ptr<MagickCore::Image, ImageListFree>;
+
+// Reading settings that never name a file: the coder is fixed, so
+// ImageMagick neither looks at a file name nor guesses from the content, and
+// only the first frame is decoded.
+ImageInfoPtr MakeReadInfo(const char* coder)
+{
+    ImageInfoPtr info(MagickCore::CloneImageInfo(nullptr));
+    MagickCore::CopyMagickString(info->magick, coder, MaxTextExtent);
+    info->scene = 0;
+    info->number_scenes = 1;
+    return info;
+}
+
+std::string ExceptionReason(const ExceptionInfo& exception)
+{
+    if (exception.reason == nullptr || *exception.reason == '\0')
+        return "it cannot be decoded";
+    return "it cannot be decoded (" + ShortMagickReason(exception.reason) + ")";
+}
+
+// Warnings (a truncated JPEG, an unknown chunk) still give a picture; errors do not.
+bool IsError(const ExceptionInfo& exception)
+{
+    return exception.severity >= MagickCore::ErrorException;
+}
+
+bool TurnsAQuarter(MagickCore::OrientationType orientation)
+{
+    return orientation == MagickCore::LeftTopOrientation || orientation == MagickCore::RightTopOrientation ||
+           orientation == MagickCore::RightBottomOrientation || orientation == MagickCore::LeftBottomOrientation;
+}
+
+bool DeclaredSizeFits(std::uint64_t width, std::uint64_t height)
+{
+    using MagickCore::GetMagickResourceLimit;
+    return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxPicturePixels &&
+           width < GetMagickResourceLimit(MagickCore::WidthResource) &&
+           height < GetMagickResourceLimit(MagickCore::HeightResource);
+}
+
+std::string TooLarge(std::uint64_t width, std::uint64_t height)
+{
+    return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)";
+}
+
+bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth, std::uint32_t minHeight,
+                     DecodedPicture& picture)
+{
+    CameraRawPicture raw;
+    std::string rawError;
+    if (!DevelopCameraRaw(data, size, minWidth, minHeight, raw, rawError))
+        return false;
+    picture.image = Magick::Image(raw.width, raw.height, "RGB", Magick::ShortPixel, raw.rgb.data());
+    picture.fullWidth = raw.fullWidth;
+    picture.fullHeight = raw.fullHeight;
+    picture.reduced = raw.width != raw.fullWidth || raw.height != raw.fullHeight;
+    return true;
+}
+
+bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* coder, std::uint32_t minWidth,
+                      std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
+{
+    ExceptionPtr exception(MagickCore::AcquireExceptionInfo());
+
+    ImageInfoPtr pingInfo = MakeReadInfo(coder);
+    ImageListPtr pinged(MagickCore::PingBlob(pingInfo.get(), data, size, exception.get()));
+    if (!pinged || pinged->columns == 0 || pinged->rows == 0 || IsError(*exception)) {
+        error = ExceptionReason(*exception);
+        return false;
+    }
+    const std::uint64_t declaredWidth = pinged->columns;
+    const std::uint64_t declaredHeight = pinged->rows;
+    pinged.reset();
+    if (!DeclaredSizeFits(declaredWidth, declaredHeight)) {
+        error = TooLarge(declaredWidth, declaredHeight);
+        return false;
+    }
+
+    MagickCore::ClearMagickException(exception.get());
+    ImageInfoPtr readInfo = MakeReadInfo(coder);
+    if (minWidth > 0 && minHeight > 0) {
+        // libjpeg picks the smallest of its scales that still covers this
+        // size; square, so a quarter turn afterwards changes nothing.
+        const std::uint32_t side = std::max(minWidth, minHeight);
+        const std::string hint = std::to_string(side) + "x" + std::to_string(side);
+        MagickCore::SetImageOption(readInfo.get(), "jpeg:size", hint.c_str());
+    }
+    ImageListPtr read(MagickCore::BlobToImage(readInfo.get(), data, size, exception.get()));
+    if (!read || read->columns == 0 || read->rows == 0 || IsError(*exception)) {
+        error = ExceptionReason(*exception);
+        return false;
+    }
+    if (read->next != nullptr) {
+        ImageListPtr rest(read->next);
+        read->next = nullptr;
+        rest->previous = nullptr;
+    }
+    const bool turned = TurnsAQuarter(read->orientation);
+    picture.fullWidth = static_cast<std::uint32_t>(turned ? declaredHeight : declaredWidth);
+    picture.fullHeight = static_cast<std::uint32_t>(turned ? declaredWidth : declaredHeight);
+    picture.reduced = read->columns != declaredWidth || read->rows != declaredHeight;
+    picture.image = Magick::Image(read.release());
+    return true;
+}
+
+// Upright, so every output looks as the input does in a viewer, and in a
+// colour space every encoder and the preview understand.
+void Normalise(Magick::Image& image)
+{
+    image.quiet(true);
+    image.autoOrient();
+    // The EXIF block travels into the outputs; it must not turn them again.
+    MagickCore::SyncImageProfiles(image.image());
+    // Linear data (a PNG with gamma 1.0, CMYK, YCbCr, Lab) is encoded as
+    // sRGB, so it looks the same and no writer converts it on its own.
+    switch (image.colorSpace()) {
+    case MagickCore::sRGBColorspace:
+    case MagickCore::GRAYColorspace:
+    case MagickCore::UndefinedColorspace:
+        break;
+    case MagickCore::LinearGRAYColorspace:
+        image.colorSpace(MagickCore::GRAYColorspace);
+        break;
+    default:
+        image.colorSpace(MagickCore::sRGBColorspace);
+        break;
+    }
+}
+
+bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, std::uint32_t minWidth,
+            std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
+{
+    EnsureCodecReady();
+    bool decoded = false;
+    // A .raw name promises camera raw; anything LibRaw does not know is
+    // tried as an ordinary picture.
+    if (typeHint == kTypeRaw)
+        decoded = DecodeCameraRaw(data, size, minWidth, minHeight, picture);
+    if (!decoded) {
+        const char* coder = SniffPictureFormat(data, size, typeHint);
+        if (coder == nullptr) {
+            error = "it is not a picture format this program reads";
+            return false;
+        }
+        if (!DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
+            return false;
+    }
+    Normalise(picture.image);
+    return true;
+}
+
+}  // namespace
+
+bool DecodePicture(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, std::uint32_t minWidth,
+                   std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
+{
+    picture = DecodedPicture{};
+    try {
+        if (Decode(data, size, typeHint, minWidth, minHeight, picture, error))
+            return true;
+    } catch (const Magick::Exception& e) {
+        error = "it cannot be decoded (" + ShortMagickReason(e.what()) + ")";
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+    } catch (const std::exception& e) {
+        error = std::string("it cannot be decoded (") + e.what() + ")";
+    } catch (...) {
+        error = "it cannot be decoded";
+    }
+    picture = DecodedPicture{};
+    return false;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <Magick++.h>
+
+#include <cstdint>
+#include <string>
+
+// The encoding half of ImageCodec (internal: it exposes Magick++).
+
+struct EncodeOptions {
+    std::uint8_t jpegQuality = 90;
+    bool trueColour = false;  // IncreaseBpp(24): JPEG with three channels even for grey pixels
+};
+
+// Encodes `picture` into the format of an output type code of the format
+// table, working on its own copy: `picture` never changes. Settings per
+// format:
+//   BMP  8 bits a sample; version 3 unless there is transparency.
+//   JPG  transparency flattened onto white; grey stays a one-channel JPEG;
+//        the JPEG input's chroma sampling is kept, other inputs get 4:4:4;
+//        Huffman tables optimised up to kJpegOptimiseMaxPixels.
+//   GIF  reduced to 256 colours with Floyd-Steinberg dithering (GifPalette).
+//   PCX, TGA  8 bits a sample, uncompressed TGA.
+//   PNG  photo-like 8-bit pictures: zlib level 1 with run-length matching
+//        and adaptive filters; everything else ImageMagick's own choice.
+//        No time stamps, so the same picture always gives the same file.
+//   ICO  reduced to fit 256x256, keeping its proportions.
+//   TIF  uncompressed, whatever the input used.
+//   RAW  headerless 8-bit RGB, interleaved, rows top to bottom, transparency
+//        flattened onto white: exactly width * height * 3 bytes.
+// Never throws; false with a short reason.
+bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
+                   Magick::Blob& encoded, std::string& error);
+
+constexpr std::uint64_t kJpegOptimiseMaxPixels = 4'000'000;

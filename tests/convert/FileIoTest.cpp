@@ -1,0 +1,115 @@
+#include "FileIo.h"
+#include "TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool Write(const std::string& path, const std::string& text, std::string& error)
+{
+    return WriteFileAtomically(path, text.data(), text.size(), error);
+}
+
+std::string Text(const std::string& path)
+{
+    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class FileIoTest : public testing::Test {
+protected:
+    TempFolder folder;
+    std::string error;
+};
+
+TEST_F(FileIoTest, WritesAndReplacesThroughATemporaryFile)
+{
+    ASSERT_TRUE(Write(folder.File("a.bmp"), "first", error)) << error;
+    ASSERT_TRUE(Write(folder.File("a.bmp"), "second", error)) << error;
+    EXPECT_EQ(Text(folder.File("a.bmp")), "second");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.bmp"});
+}
+
+TEST_F(FileIoTest, MissingFolderFailsWithAReasonAndLeavesNoFile)
+{
+    EXPECT_FALSE(Write(folder.File("missing/a.bmp"), "data", error));
+    EXPECT_EQ(error, "the folder does not exist");
+    WriteAll(folder.File("plain-file"), std::string("x"));
+    EXPECT_FALSE(Write(folder.File("plain-file/a.bmp"), "data", error));
+    EXPECT_EQ(error, "the folder does not exist");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"plain-file"});
+}
+
+TEST_F(FileIoTest, AFolderWithTheOutputNameIsNotReplaced)
+{
+    ASSERT_EQ(::mkdir(folder.File("a.bmp").c_str(), 0755), 0);
+    EXPECT_FALSE(Write(folder.File("a.bmp"), "data", error));
+    EXPECT_EQ(error, "a folder has that name");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.bmp"});
+}
+
+TEST_F(FileIoTest, ReadOnlyFolderFailsWithAReasonAndLeavesNoFile)
+{
+    const std::string readOnly = folder.File("locked");
+    ASSERT_EQ(::mkdir(readOnly.c_str(), 0555), 0);
+    if (::access(readOnly.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "folder permissions do not bind this user (root)";
+    EXPECT_FALSE(Write(readOnly + "/a.bmp", "data", error));
+    EXPECT_EQ(error, "permission denied");
+}
+
+TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced)
+{
+    WriteAll(folder.File("kept.bmp"), std::string("precious"));
+    ASSERT_EQ(::chmod(folder.File("kept.bmp").c_str(), 0444), 0);
+    if (::access(folder.File("kept.bmp").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "file permissions do not bind this user (root)";
+    EXPECT_FALSE(Write(folder.File("kept.bmp"), "new", error));
+    EXPECT_EQ(error, "the file is read-only");
+    EXPECT_EQ(Text(folder.File("kept.bmp")), "precious");
+}
+
+// A write that fails half-way (here: over the process's file size limit, as
+// on a full disk) keeps the old file whole and removes the partial one.
+TEST_F(FileIoTest, ExistingFileSurvivesAWriteThatFailsHalfWay)
+{
+    WriteAll(folder.File("kept.bmp"), std::string("precious"));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = Write(folder.File("kept.bmp"), std::string(100000, 'x'), error);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "the file is too large for the disk");
+    EXPECT_EQ(Text(folder.File("kept.bmp")), "precious");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.bmp"});
+}
+
+TEST_F(FileIoTest, ReadsOnlyRegularFilesWithinTheLimit)
+{
+    std::vector<std::uint8_t> bytes;
+    WriteAll(folder.File("ten"), std::string("0123456789"));
+    EXPECT_TRUE(ReadFileBytes(folder.File("ten"), 10, bytes, error));
+    EXPECT_EQ(bytes.size(), 10u);
+    EXPECT_FALSE(ReadFileBytes(folder.File("ten"), 9, bytes, error));
+    EXPECT_EQ(error, "the file is too large");
+    EXPECT_TRUE(bytes.empty());
+
+    // A named pipe would block a plain read for ever.
+    ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadFileBytes(folder.File("pipe"), 100, bytes, error));
+    EXPECT_EQ(error, "it is not a regular file");
+}
+
+}  // namespace
