@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "ConvertMessages.h"
 #include "Naming.h"
 #include "OutputFormat.h"
 
@@ -12,9 +13,7 @@
 
 namespace {
 
-const char* const kMsgSelectInAndOut = "Please select in file and Out folder.";
-const char* const kMsgConvertOk = "Convert picture OK.";
-const char* const kMsgConvertFailed = "Convert picture failed.";
+// The batch run's own closing message after a stop; the others are shared.
 const char* const kMsgConvertStopped = "Convert picture stopped.";
 
 bool IsOwnInput(const std::string& input, const std::string& output)

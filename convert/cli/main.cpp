@@ -6,6 +6,7 @@
 #include "BatchRun.h"
 #include "ConversionEngine.h"
 #include "ConversionJob.h"
+#include "ConvertMessages.h"
 #include "FolderScan.h"
 #include "PictureList.h"
 #include "PreviewJob.h"
@@ -20,9 +21,6 @@
 #include <vector>
 
 namespace {
-
-const char* const kMsgSelectInAndOut = "Please select in file and Out folder.";
-const char* const kMsgSelectType = "Please select out file type.";
 
 std::atomic<BatchRun*> g_run{nullptr};
 
@@ -90,7 +88,7 @@ int Convert(const CliOptions& options)
         return kExitUsage;
     }
     if (options.typeCodes.empty()) {
-        PrintLine(stderr, kMsgSelectType);
+        PrintLine(stderr, kMsgSelectOutType);
         return kExitUsage;
     }
 
