@@ -66,8 +66,11 @@ ConversionResult RunConversionJob(const ConversionJob& job)
                 output.reason = "it would replace the input picture";
                 continue;
             }
-            // Each output gets its own pixels, so nothing done for one format
+            // Each output gets its own copy, so nothing done for one format
             // (the JPG preparation, GIF's colour reduction) reaches the next.
+            // The copies run on this thread, so copy-on-write is safe, and
+            // only formats that change pixels pay for copying them (an eager
+            // copy of a 12-megapixel picture costs up to half a second).
             // The last one may take the decoded picture itself.
             const bool lastUse = i + 1 == result.outputs.size();
             ImageCodec copy = lastUse ? std::move(decoded) : decoded.Clone();

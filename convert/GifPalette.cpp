@@ -1,11 +1,15 @@
 #include "GifPalette.h"
 
+#include "MagickReason.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -24,6 +28,18 @@ struct ExceptionFree {
 };
 using ExceptionPtr = std::unique_ptr<MagickCore::ExceptionInfo, ExceptionFree>;
 
+// Throws what ImageMagick reported, such as "cache resources exhausted".
+[[noreturn]] void ThrowReason(const MagickCore::ExceptionInfo& exception, const char* fallback)
+{
+    const bool reported = exception.reason != nullptr && *exception.reason != '\0';
+    throw std::runtime_error(reported ? ShortMagickReason(exception.reason) : fallback);
+}
+
+double Clamp(double value)
+{
+    return std::clamp(value, 0.0, static_cast<double>(QuantumRange));
+}
+
 struct Colour {
     double red;
     double green;
@@ -34,6 +50,17 @@ std::uint64_t ExactKey(const PixelPacket& pixel)
 {
     return static_cast<std::uint64_t>(pixel.red) << 32 | static_cast<std::uint64_t>(pixel.green) << 16 | pixel.blue;
 }
+
+// Sixteen-bit samples of 8-bit pictures are multiples of 257, and so would
+// be every key; the standard hash leaves them as they are, and a table of 257
+// buckets then puts every grey into one. Mixing the bits avoids that.
+struct MixedHash {
+    std::size_t operator()(std::uint64_t key) const
+    {
+        key *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(key ^ (key >> 29));
+    }
+};
 
 class NearestColour {
 public:
@@ -53,9 +80,7 @@ public:
     // The entry nearest to the centre of the colour's cell.
     int Near(const Colour& colour)
     {
-        const auto cell = [](double value) {
-            return static_cast<std::size_t>(std::clamp(value, 0.0, static_cast<double>(QuantumRange))) >> kCellShift;
-        };
+        const auto cell = [](double value) { return static_cast<std::size_t>(Clamp(value)) >> kCellShift; };
         const std::size_t r = cell(colour.red);
         const std::size_t g = cell(colour.green);
         const std::size_t b = cell(colour.blue);
@@ -90,7 +115,7 @@ private:
 
     const std::vector<PixelPacket>& m_palette;
     std::vector<int> m_cache;
-    std::unordered_map<std::uint64_t, int> m_exact;
+    std::unordered_map<std::uint64_t, int, MixedHash> m_exact;
 };
 
 bool IsTransparent(const PixelPacket& pixel)
@@ -98,21 +123,54 @@ bool IsTransparent(const PixelPacket& pixel)
     return pixel.opacity >= kHalfRange;
 }
 
-// The colours ImageMagick's colour tree picks for the opaque pixels,
-// without dithering. `exact` when the picture had no more colours than that.
-std::vector<PixelPacket> ChoosePalette(const Magick::Image& picture, bool transparency, bool& exact,
-                                       Magick::Image& quantised)
+// The picture's own colours when it has no more than `limit` opaque ones,
+// otherwise nothing. Photos give up within their first few hundred pixels.
+std::vector<PixelPacket> DistinctColours(const MagickCore::Image* image, bool transparency, std::size_t limit)
 {
-    quantised = picture;
+    std::vector<PixelPacket> colours;
+    std::unordered_set<std::uint64_t, MixedHash> seen;
+    ExceptionPtr exception(MagickCore::AcquireExceptionInfo());
+    for (std::ptrdiff_t y = 0; y < static_cast<std::ptrdiff_t>(image->rows); ++y) {
+        const PixelPacket* pixels = MagickCore::GetVirtualPixels(image, 0, y, image->columns, 1, exception.get());
+        if (pixels == nullptr)
+            ThrowReason(*exception, "pixels not available");
+        for (std::size_t x = 0; x < image->columns; ++x) {
+            if (transparency && IsTransparent(pixels[x]))
+                continue;
+            if (seen.insert(ExactKey(pixels[x])).second) {
+                if (colours.size() == limit)
+                    return {};
+                PixelPacket colour = pixels[x];
+                colour.opacity = 0;
+                colours.push_back(colour);
+            }
+        }
+    }
+    return colours;
+}
+
+// Classifying every pixel of a large picture costs seconds and gives
+// practically the same colours as a sample of about a million of them.
+constexpr double kPaletteSamplePixels = 1'000'000;
+
+// The colours ImageMagick's colour tree picks for the opaque pixels.
+std::vector<PixelPacket> TreePalette(const Magick::Image& picture, bool transparency)
+{
+    Magick::Image quantised(picture);
     quantised.modifyImage();
+    const double pixels = static_cast<double>(picture.columns()) * static_cast<double>(picture.rows());
+    if (pixels > kPaletteSamplePixels) {
+        const double scale = std::sqrt(kPaletteSamplePixels / pixels);
+        quantised.sample(Magick::Geometry(std::max<std::size_t>(1, static_cast<std::size_t>(picture.columns() * scale)),
+                                          std::max<std::size_t>(1, static_cast<std::size_t>(picture.rows() * scale))));
+    }
     if (transparency) {
         quantised.backgroundColor(Magick::Color("black"));
         quantised.alphaChannel(MagickCore::RemoveAlphaChannel);
     }
     quantised.quantizeColors(transparency ? 255 : 256);
     quantised.quantizeDither(false);
-    quantised.quantize(true);
-    exact = quantised.meanErrorPerPixel() == 0.0;
+    quantised.quantize();
     const MagickCore::Image* image = quantised.constImage();
     if (image->storage_class != MagickCore::PseudoClass || image->colormap == nullptr || image->colors == 0)
         throw std::runtime_error("no palette");
@@ -123,7 +181,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
 {
     const std::size_t colours = palette.size() + (transparency ? 1 : 0);
     if (MagickCore::AcquireImageColormap(image, colours) == MagickCore::MagickFalse)
-        throw std::bad_alloc();
+        ThrowReason(image->exception, "no room for a palette");
     std::copy(palette.begin(), palette.end(), image->colormap);
     const int transparentIndex = static_cast<int>(palette.size());
     if (transparency) {
@@ -142,7 +200,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
         PixelPacket* pixels = MagickCore::GetAuthenticPixels(image, 0, y, image->columns, 1, exception.get());
         IndexPacket* indexes = MagickCore::GetAuthenticIndexQueue(image);
         if (pixels == nullptr || indexes == nullptr)
-            throw std::runtime_error("pixels not available");
+            ThrowReason(*exception, "pixels not available");
         // Serpentine: every other row right to left, so errors do not drift one way.
         const bool forward = y % 2 == 0;
         const std::ptrdiff_t step = forward ? 1 : -1;
@@ -155,7 +213,10 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
                 index = transparentIndex;
             } else {
                 const Colour& error = thisRow[static_cast<std::size_t>(x + 1)];
-                const Colour wanted{pixel.red + error.red, pixel.green + error.green, pixel.blue + error.blue};
+                // Clamped before the error is measured, or errors pile up at
+                // the ends of the range and show as blotches.
+                const Colour wanted{Clamp(pixel.red + error.red), Clamp(pixel.green + error.green),
+                                    Clamp(pixel.blue + error.blue)};
                 index = error.red == 0 && error.green == 0 && error.blue == 0 ? nearest.Exact(pixel) : -1;
                 if (index < 0)
                     index = nearest.Near(wanted);
@@ -176,7 +237,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
             indexes[x] = static_cast<IndexPacket>(index);
         }
         if (MagickCore::SyncAuthenticPixels(image, exception.get()) == MagickCore::MagickFalse)
-            throw std::runtime_error("pixels not stored");
+            ThrowReason(*exception, "pixels not stored");
         thisRow.swap(nextRow);
     }
 }
@@ -206,13 +267,8 @@ void ReduceToGifPalette(Magick::Image& picture)
     if (picture.matte() && !transparency)
         picture.matte(false);
 
-    bool exact = false;
-    Magick::Image quantised;
-    const std::vector<PixelPacket> palette = ChoosePalette(picture, transparency, exact, quantised);
-    if (exact && !transparency) {
-        picture = quantised;
-        MakeSrgb(picture);
-        return;
-    }
+    std::vector<PixelPacket> palette = DistinctColours(picture.constImage(), transparency, transparency ? 255 : 256);
+    if (palette.empty())
+        palette = TreePalette(picture, transparency);
     Diffuse(picture.image(), palette, transparency);
 }

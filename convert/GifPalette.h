@@ -4,10 +4,11 @@
 
 // Reduces a picture to at most 256 colours for GIF (internal to the encoder).
 //
-// The colours are those ImageMagick's colour tree picks; the pixels are then
-// mapped with Floyd-Steinberg error diffusion of our own. ImageMagick's own
-// dithering fills a 128 MiB lookup table for every picture, which costs
-// more than the whole encode for small pictures. Pictures with 256 colours
-// or fewer keep their colours exactly. Transparency becomes all or nothing,
-// as GIF has it.
+// A picture with 256 colours or fewer keeps them exactly. Otherwise the
+// colours are those ImageMagick's colour tree picks from a sample of about a
+// million pixels, and every pixel is mapped with Floyd-Steinberg error
+// diffusion of our own. ImageMagick's own reduction classifies every pixel
+// and its dithering fills a 128 MiB lookup table per picture: seconds for a
+// photo, and more than the whole encode for an icon. Transparency becomes
+// all or nothing, as GIF has it.
 void ReduceToGifPalette(Magick::Image& picture);

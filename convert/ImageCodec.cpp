@@ -248,18 +248,31 @@ bool ImageCodec::Draw(std::uint32_t width, std::uint32_t height, std::vector<std
 
 ImageCodec ImageCodec::Clone() const
 {
+    return CopyPicture(false);
+}
+
+ImageCodec ImageCodec::DeepClone() const
+{
+    return CopyPicture(true);
+}
+
+ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
+{
     ImageCodec copy;
     if (!IsValid())
         return copy;
     const bool copied = Guarded(copy.m_pImpl->lastError, "the picture cannot be copied", [&] {
         Magick::Image pixels(m_pImpl->picture);
-        pixels.modifyImage();
-        // Touching a pixel makes ImageMagick copy the shared pixel cache now,
-        // in this thread, rather than whenever the copy is first changed.
-        MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
-        const bool touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception) != nullptr &&
-                             MagickCore::SyncAuthenticPixels(pixels.image(), exception) != MagickCore::MagickFalse;
-        MagickCore::DestroyExceptionInfo(exception);
+        pixels.modifyImage();  // its own image; the pixel cache is shared
+        bool touched = true;
+        if (ownPixelsNow) {
+            // Touching a pixel makes ImageMagick copy the shared pixel cache
+            // now, in this thread, rather than whenever the copy first changes.
+            MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+            touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception) != nullptr &&
+                      MagickCore::SyncAuthenticPixels(pixels.image(), exception) != MagickCore::MagickFalse;
+            MagickCore::DestroyExceptionInfo(exception);
+        }
         copy.m_pImpl->picture = pixels;
         return touched;
     });

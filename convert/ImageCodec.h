@@ -65,9 +65,13 @@ public:
     // picture or a side is 0.
     bool Draw(std::uint32_t width, std::uint32_t height, std::vector<std::uint8_t>& rgba) const;
 
-    // An independent copy with its own pixels, safe to change or save on
-    // another thread. An empty object when this one is empty.
+    // An independent copy: changing or saving either never shows in the
+    // other. Pixels are shared until one side changes them and copied then
+    // (ImageMagick's copy-on-write), which is only safe on one thread.
+    // An empty object when this one is empty.
     ImageCodec Clone() const;
+    // The same with the pixels copied at once, for handing to another thread.
+    ImageCodec DeepClone() const;
 
     // Only the first frame is ever held, so this has nothing to drop.
     bool DestroyFrames();
@@ -78,6 +82,8 @@ public:
     const std::string& GetLastError() const;
 
 private:
+    ImageCodec CopyPicture(bool ownPixelsNow) const;
+
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
 };

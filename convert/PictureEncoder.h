@@ -16,20 +16,19 @@ struct EncodeOptions {
 // table, working on its own copy: `picture` never changes. Settings per
 // format:
 //   BMP  8 bits a sample; version 3 unless there is transparency.
-//   JPG  transparency flattened onto white; grey stays a one-channel JPEG;
-//        the JPEG input's chroma sampling is kept, other inputs get 4:4:4;
-//        Huffman tables optimised up to kJpegOptimiseMaxPixels.
-//   GIF  reduced to 256 colours with Floyd-Steinberg dithering (GifPalette).
+//   JPG  transparency flattened onto white; grey stays a one-channel JPEG
+//        unless trueColour; the JPEG input's chroma sampling is kept, other
+//        inputs get 4:4:4; Huffman tables optimised except for large
+//        pictures that came as JPEG.
+//   GIF  at most 256 colours, dithered (see GifPalette).
 //   PCX, TGA  8 bits a sample, uncompressed TGA.
-//   PNG  photo-like 8-bit pictures: zlib level 1 with run-length matching
-//        and adaptive filters; everything else ImageMagick's own choice.
-//        No time stamps, so the same picture always gives the same file.
+//   PNG  photos (see CompressionProbe): zlib level 1 with run-length
+//        matching; everything else ImageMagick's own choice. No time stamps,
+//        so the same picture always gives the same file.
 //   ICO  reduced to fit 256x256, keeping its proportions.
-//   TIF  uncompressed, whatever the input used.
+//   TIF  photos uncompressed, everything else Deflate, whatever the input used.
 //   RAW  headerless 8-bit RGB, interleaved, rows top to bottom, transparency
 //        flattened onto white: exactly width * height * 3 bytes.
 // Never throws; false with a short reason.
 bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
                    Magick::Blob& encoded, std::string& error);
-
-constexpr std::uint64_t kJpegOptimiseMaxPixels = 4'000'000;
