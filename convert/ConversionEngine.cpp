@@ -35,20 +35,19 @@ WorkerLaunch MakeLaunch(const EngineOptions& options, const std::string& policyF
 }
 
 // Encode times relative to one decode of the same picture, measured with
-// our codec on 12-megapixel photos (GIF's colour reduction dwarfs the rest);
-// only their order and rough size matter.
+// our codec on 12-megapixel photos; only their order and rough size matter.
 double ExpectedCost(std::uint32_t typeCode)
 {
     switch (typeCode) {
-    case kTypeGif: return 25.0;
-    case kTypePng: return 4.0;
-    case kTypeBmp: return 1.2;
-    case kTypePcx: return 1.0;
-    case kTypeTga: return 0.9;
+    case kTypeGif: return 4.4;
+    case kTypePng: return 3.5;
+    case kTypePcx: return 1.1;
+    case kTypeTga: return 1.1;
+    case kTypeBmp: return 0.9;
     case kTypeTif: return 0.7;
-    case kTypeRaw: return 0.7;
-    case kTypeJpg: return 0.4;
-    case kTypeIco: return 0.3;
+    case kTypeRaw: return 0.6;
+    case kTypeIco: return 0.25;
+    case kTypeJpg: return 0.2;
     default: return 1.0;
     }
 }
