@@ -5,6 +5,7 @@
 #include "WorkerProtocol.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 #include <thread>
 
@@ -19,6 +20,19 @@ EngineOptions Resolved(EngineOptions options)
     return options;
 }
 
+// A decoded 12-megapixel picture is about 100 MB of pixel cache, allocated
+// afresh for every file. In 4 KiB pages that is some 25,000 page faults per
+// picture, which measured as half of a TIFF batch's time on a virtual machine;
+// glibc's transparent huge pages for large allocations remove nearly all of
+// them. Tunables the user set are kept.
+std::string WithHugePageMalloc(const char* tunables)
+{
+    const std::string current = tunables ? tunables : "";
+    if (current.find("glibc.malloc.hugetlb") != std::string::npos)
+        return "GLIBC_TUNABLES=" + current;
+    return "GLIBC_TUNABLES=" + current + (current.empty() ? "" : ":") + "glibc.malloc.hugetlb=1";
+}
+
 WorkerLaunch MakeLaunch(const EngineOptions& options, const std::string& policyFolder)
 {
     WorkerLaunch launch;
@@ -30,6 +44,8 @@ WorkerLaunch MakeLaunch(const EngineOptions& options, const std::string& policyF
         launch.environment.push_back("MAGICK_THREAD_LIMIT=" + std::to_string(options.magickThreads));
         launch.environment.push_back("OMP_NUM_THREADS=" + std::to_string(options.magickThreads));
     }
+    if (options.hugePages)
+        launch.environment.push_back(WithHugePageMalloc(std::getenv("GLIBC_TUNABLES")));
     launch.environment.insert(launch.environment.end(), options.environment.begin(), options.environment.end());
     return launch;
 }

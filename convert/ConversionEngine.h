@@ -26,6 +26,9 @@ struct EngineOptions {
     // ImageMagick threads per worker. With one worker per core, one thread
     // each was measured fastest; 0 leaves ImageMagick's own choice.
     int magickThreads = 1;
+    // Let the workers' large allocations use transparent huge pages (glibc's
+    // malloc tunable); measured to halve a TIFF batch's time.
+    bool hugePages = true;
     // More environment entries for the workers ("NAME=value"), e.g. test hooks.
     std::vector<std::string> environment;
 };
