@@ -4,8 +4,30 @@
 
 #include "AppIcon.h"
 #include "ConfigFilePath.h"
+#include "ConversionEngine.h"
 #include "PageServices.h"
 #include "QtPrompts.h"
+#include "WorkerLocation.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+// Why the worker program cannot be started, or empty when it can be.
+std::string WorkerProblem(const std::string& program)
+{
+    if (::access(program.c_str(), X_OK) == 0)
+        return {};
+    const int error = errno;
+    return "Pictures can be neither shown nor converted: the converter's worker program cannot be started.\n" +
+           program + ": " + std::strerror(error);
+}
+
+}  // namespace
 
 ConverterApp::ConverterApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -17,8 +39,15 @@ ConverterApp::ConverterApp(int& argc, char** argv)
 bool ConverterApp::InitInstance()
 {
     QtPrompts prompts;
-    const PageServices services{prompts, ConfigFilePath()};
+    // Made before the window and ended after it: the pages use it to the end.
+    EngineOptions options;
+    options.workerProgram = DefaultWorkerProgram();
+    ConversionEngine engine(options);
+    const std::string problem = WorkerProblem(options.workerProgram);
+    if (!problem.empty())
+        prompts.ShowMessage(nullptr, problem, MessageIcon::Warning);
 
+    const PageServices services{prompts, ConfigFilePath(), &engine};
     MainDialog dialog(services);
     m_pMainWnd = &dialog;
     dialog.exec();
