@@ -1,0 +1,202 @@
+#include "ConversionEngine.h"
+
+#include "OutputFormat.h"
+#include "WorkerLocation.h"
+#include "WorkerProtocol.h"
+
+#include <algorithm>
+#include <numeric>
+#include <thread>
+
+namespace {
+
+EngineOptions Resolved(EngineOptions options)
+{
+    if (options.workerProgram.empty())
+        options.workerProgram = DefaultWorkerProgram();
+    if (options.conversionWorkers == 0)
+        options.conversionWorkers = std::max(1u, std::thread::hardware_concurrency());
+    return options;
+}
+
+WorkerLaunch MakeLaunch(const EngineOptions& options, const std::string& policyFolder)
+{
+    WorkerLaunch launch;
+    launch.program = options.workerProgram;
+    launch.arguments = {"--worker"};
+    if (!policyFolder.empty())
+        launch.environment.push_back("MAGICK_CONFIGURE_PATH=" + policyFolder);
+    if (options.magickThreads > 0) {
+        launch.environment.push_back("MAGICK_THREAD_LIMIT=" + std::to_string(options.magickThreads));
+        launch.environment.push_back("OMP_NUM_THREADS=" + std::to_string(options.magickThreads));
+    }
+    launch.environment.insert(launch.environment.end(), options.environment.begin(), options.environment.end());
+    return launch;
+}
+
+// Rough encode times relative to one decode of the same picture, measured on
+// 12-megapixel photos; only their order and rough size matter.
+double ExpectedCost(std::uint32_t typeCode)
+{
+    switch (typeCode) {
+    case kTypeGif: return 20.0;
+    case kTypePng: return 18.0;
+    case kTypePcx: return 1.9;
+    case kTypeTga: return 1.9;
+    case kTypeJpg: return 1.5;
+    case kTypeBmp: return 0.9;
+    case kTypeRaw: return 0.7;
+    case kTypeTif: return 0.6;
+    case kTypeIco: return 0.4;
+    default: return 1.0;
+    }
+}
+constexpr double kDecodeCost = 1.0;
+
+ConversionResult FailedResult(const ConversionJob& job, const std::string& reason)
+{
+    ConversionResult result;
+    result.decodeError = reason;
+    for (const OutputRequest& o : job.outputs)
+        result.outputs.push_back(OutputResult{o.path, o.typeCode, false, reason});
+    return result;
+}
+
+std::string FaultReason(const WorkerReply& reply)
+{
+    return "the picture could not be converted: " + reply.detail;
+}
+
+}  // namespace
+
+std::vector<std::vector<std::size_t>> SplitOutputs(const std::vector<OutputRequest>& outputs, std::size_t groups)
+{
+    groups = std::max<std::size_t>(1, std::min(groups, outputs.size()));
+    std::vector<std::size_t> order(outputs.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return ExpectedCost(outputs[a].typeCode) > ExpectedCost(outputs[b].typeCode);
+    });
+    std::vector<std::vector<std::size_t>> shares(groups);
+    std::vector<double> load(groups, kDecodeCost);
+    for (std::size_t index : order) {
+        const std::size_t lightest = static_cast<std::size_t>(std::min_element(load.begin(), load.end()) - load.begin());
+        shares[lightest].push_back(index);
+        load[lightest] += ExpectedCost(outputs[index].typeCode);
+    }
+    shares.erase(std::remove_if(shares.begin(), shares.end(), [](const auto& s) { return s.empty(); }), shares.end());
+    for (auto& share : shares)
+        std::sort(share.begin(), share.end());
+    return shares;
+}
+
+ConversionEngine::ConversionEngine(EngineOptions options)
+    : m_options(Resolved(std::move(options)))
+    , m_policyFolder(FindPolicyFolder(m_options.workerProgram))
+    , m_conversions(MakeLaunch(m_options, m_policyFolder), m_options.conversionWorkers)
+    , m_previews(MakeLaunch(m_options, m_policyFolder), m_options.previewWorkers)
+{
+}
+
+ConversionEngine::~ConversionEngine()
+{
+    Shutdown();
+}
+
+void ConversionEngine::Shutdown()
+{
+    m_conversions.Shutdown();
+    m_previews.Shutdown();
+}
+
+ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJob& share)
+{
+    const std::uint64_t id = m_nextJobId++;
+    const auto request = EncodeConvertRequest(id, share);
+    if (!request)
+        return FailedResult(share, "the file name is too long");
+    const WorkerReply reply = m_conversions.Exchange(slot, *request, m_options.jobTimeLimit);
+    if (reply.fault != WorkerFault::None)
+        return FailedResult(share, FaultReason(reply));
+    std::string why;
+    if (!AnswersConvertRequest(reply.message, id, share, &why)) {
+        m_conversions.Discard(slot);
+        return FailedResult(share, "the picture could not be converted: " + why);
+    }
+    ConversionResult result = reply.message.result;
+    for (OutputResult& out : result.outputs) {
+        if (!out.written && out.reason.empty())
+            out.reason = result.decodeError.empty() ? "the file was not written" : result.decodeError;
+    }
+    return result;
+}
+
+ConversionResult ConversionEngine::Run(const ConversionJob& job)
+{
+    if (job.outputs.empty())
+        return ConversionResult{};
+    const std::vector<std::size_t> slots = m_conversions.Acquire(job.outputs.size());
+    if (slots.empty())
+        return FailedResult(job, "the converter is shutting down");
+
+    const auto shares = SplitOutputs(job.outputs, slots.size());
+    std::vector<ConversionJob> jobs(shares.size());
+    std::vector<ConversionResult> results(shares.size());
+    for (std::size_t s = 0; s < shares.size(); ++s) {
+        jobs[s].inputPath = job.inputPath;
+        jobs[s].inputType = job.inputType;
+        for (std::size_t index : shares[s])
+            jobs[s].outputs.push_back(job.outputs[index]);
+    }
+    // Slots beyond the shares (fewer outputs than free workers) go back at once.
+    for (std::size_t s = shares.size(); s < slots.size(); ++s)
+        m_conversions.Release(slots[s]);
+
+    std::vector<std::thread> helpers;
+    for (std::size_t s = 1; s < shares.size(); ++s)
+        helpers.emplace_back([&, s] { results[s] = RunShare(slots[s], jobs[s]); });
+    results[0] = RunShare(slots[0], jobs[0]);
+    for (std::thread& t : helpers)
+        t.join();
+    for (std::size_t s = 0; s < shares.size(); ++s)
+        m_conversions.Release(slots[s]);
+
+    ConversionResult merged;
+    merged.outputs.resize(job.outputs.size());
+    for (std::size_t s = 0; s < shares.size(); ++s) {
+        merged.decoded = merged.decoded || results[s].decoded;
+        if (merged.decodeError.empty())
+            merged.decodeError = results[s].decodeError;
+        for (std::size_t k = 0; k < shares[s].size(); ++k)
+            merged.outputs[shares[s][k]] = std::move(results[s].outputs[k]);
+    }
+    if (merged.decoded)
+        merged.decodeError.clear();
+    return merged;
+}
+
+PreviewResult ConversionEngine::Preview(const PreviewRequest& request)
+{
+    PreviewResult failed;
+    const std::uint64_t id = m_nextJobId++;
+    const auto frame = EncodePreviewRequest(id, request);
+    if (!frame) {
+        failed.error = "the preview request is out of range";
+        return failed;
+    }
+    const std::vector<std::size_t> slots = m_previews.Size() > 0 ? m_previews.Acquire(1) : std::vector<std::size_t>{};
+    if (slots.empty()) {
+        failed.error = m_previews.Size() > 0 ? "the converter is shutting down" : "this converter shows no previews";
+        return failed;
+    }
+    const WorkerReply reply = m_previews.Exchange(slots[0], *frame, m_options.previewTimeLimit);
+    std::string why;
+    if (reply.fault != WorkerFault::None) {
+        failed.error = "the picture could not be shown: " + reply.detail;
+    } else if (!AnswersPreviewRequest(reply.message, id, request, &why)) {
+        m_previews.Discard(slots[0]);
+        failed.error = "the picture could not be shown: " + why;
+    }
+    m_previews.Release(slots[0]);
+    return failed.error.empty() ? reply.message.previewResult : failed;
+}

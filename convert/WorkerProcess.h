@@ -1,0 +1,84 @@
+#pragma once
+
+#include "WorkerProtocol.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+// How to start a worker: the program, its arguments after its own name, and
+// environment entries ("NAME=value") that are added to, or replace, those of
+// this process.
+struct WorkerLaunch {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+};
+
+enum class WorkerFault {
+    None,
+    Crashed,   // the process ended or closed its output before answering
+    TimedOut,  // no answer within the time limit; the process was killed
+    Garbage,   // an answer that is no valid frame or answers something else
+    NotStarted,  // the program could not be started at all
+};
+
+struct WorkerReply {
+    WorkerFault fault = WorkerFault::None;
+    WorkerMessage message;  // the decoded answer when fault is None
+    std::string detail;     // what happened otherwise, readable by a user
+};
+
+// One worker process seen from the parent: two pipes and a pid. Not
+// thread-safe: one thread uses a WorkerProcess at a time (the engine hands
+// each to one caller). Every descriptor is close-on-exec and non-blocking;
+// the child gets its own process group, default signal handling and an
+// empty signal mask. The destructor kills and reaps a child still running.
+class WorkerProcess {
+public:
+    // Starts the program. Gives nullptr and sets `error` when it cannot.
+    static std::unique_ptr<WorkerProcess> Start(const WorkerLaunch& launch, std::string* error);
+
+    ~WorkerProcess();
+    WorkerProcess(const WorkerProcess&) = delete;
+    WorkerProcess& operator=(const WorkerProcess&) = delete;
+
+    // Sends one framed request and waits for one frame, at most `timeLimit`.
+    // Any fault leaves the process killed and reaped; the caller replaces it.
+    // The answer is decoded but not checked against the request.
+    WorkerReply Exchange(const std::vector<std::uint8_t>& request, std::chrono::milliseconds timeLimit);
+
+    // True while the process has not faulted and has sent nothing unasked;
+    // checked before every request so that stray bytes or an exit between
+    // jobs are never blamed on the next job.
+    bool Healthy();
+
+    // Asks the process to exit, waits up to `grace`, then kills it; reaps it.
+    void Shutdown(std::chrono::milliseconds grace);
+
+    pid_t Pid() const { return m_pid; }
+
+    // Only Start can make the key, so only Start makes processes.
+    class StartKey {
+        friend class WorkerProcess;
+        StartKey() = default;
+    };
+    WorkerProcess(StartKey, pid_t pid, int toChild, int fromChild);
+
+private:
+
+    void Kill();
+    // Reaps the child if it has ended, waiting up to `wait`; describes how it ended.
+    bool Reap(std::chrono::milliseconds wait, std::string* how);
+    WorkerReply Fault(WorkerFault fault, std::string detail);
+
+    pid_t m_pid;
+    int m_toChild;
+    int m_fromChild;
+    bool m_bReaped = false;
+    bool m_bFaulted = false;
+};

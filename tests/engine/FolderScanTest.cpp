@@ -1,0 +1,193 @@
+#include "FolderScan.h"
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace enginetest;
+
+struct Found {
+    std::vector<std::string> paths;
+    FolderScanResult result;
+};
+
+Found Scan(const std::string& folder)
+{
+    Found found;
+    FolderScan scan([&](const std::string& path) { found.paths.push_back(path); });
+    found.result = scan.Run(folder);
+    return found;
+}
+
+std::set<std::string> AsSet(const std::vector<std::string>& v)
+{
+    return {v.begin(), v.end()};
+}
+
+TEST(FolderScanTest, AddsPicturesByTheirLastThreeCharactersIncludingHiddenAndNested)
+{
+    ScratchDir dir;
+    for (const char* name : {"a.bmp", "b.JPG", "c.jpeg", "d.txt", ".e.gif", "sub/f.png", "photoBMP", "pics.bmp/g.tga",
+                             ".hidden/h.pcx"})
+        WriteFile(dir / name, "x");
+    const Found found = Scan(dir.Path());
+    EXPECT_EQ(AsSet(found.paths), (std::set<std::string>{dir / "a.bmp", dir / "b.JPG", dir / ".e.gif", dir / "sub/f.png",
+                                                         dir / "photoBMP", dir / "pics.bmp/g.tga", dir / ".hidden/h.pcx"}));
+    EXPECT_EQ(found.paths.size(), 7u);
+    EXPECT_EQ(found.result.filesFound, 7u);
+    EXPECT_TRUE(found.result.skippedFolders.empty());
+    EXPECT_FALSE(found.result.stopped);
+}
+
+TEST(FolderScanTest, AFinalSeparatorIsNotDoubled)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.bmp", "x");
+    EXPECT_EQ(Scan(dir.Path() + "/").paths, std::vector<std::string>{dir / "a.bmp"});
+}
+
+TEST(FolderScanTest, SymbolicLinkLoopsEndAndNoFolderIsScannedTwice)
+{
+    ScratchDir dir;
+    ScratchDir outside;
+    WriteFile(dir / "top/sub/f.png", "x");
+    WriteFile(outside / "o.gif", "x");
+    fs::create_directory_symlink(dir / "top", dir / "top/sub/up");           // loop to an ancestor
+    fs::create_directory_symlink(dir / "top/sub", dir / "top/again");       // a folder scanned anyway
+    fs::create_directory_symlink(outside.Path(), dir / "top/elsewhere");    // only reachable by link
+    fs::create_symlink(dir / "top/sub/f.png", dir / "top/link.png");       // link to a file
+    fs::create_symlink(dir / "gone.png", dir / "top/broken.png");          // broken link
+    const Found found = Scan(dir / "top");
+    const std::set<std::string> paths = AsSet(found.paths);
+    EXPECT_EQ(paths.size(), found.paths.size()) << "a file was reported twice";
+    EXPECT_TRUE(paths.count(dir / "top/elsewhere/o.gif"));
+    EXPECT_TRUE(paths.count(dir / "top/link.png"));
+    EXPECT_TRUE(paths.count(dir / "top/broken.png"));
+    EXPECT_EQ(std::count_if(found.paths.begin(), found.paths.end(),
+                            [](const std::string& p) { return p.size() > 5 && p.substr(p.size() - 5) == "f.png"; }),
+              1);
+    EXPECT_EQ(found.paths.size(), 4u);
+}
+
+TEST(FolderScanTest, PipesAndDevicesAreNotPictures)
+{
+    ScratchDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+    WriteFile(dir / "real.png", "x");
+    EXPECT_EQ(Scan(dir.Path()).paths, std::vector<std::string>{dir / "real.png"});
+}
+
+TEST(FolderScanTest, AMissingFolderIsReportedAsSkipped)
+{
+    ScratchDir dir;
+    const Found found = Scan(dir / "missing");
+    EXPECT_TRUE(found.paths.empty());
+    ASSERT_EQ(found.result.skippedFolders.size(), 1u);
+    EXPECT_NE(found.result.skippedFolders[0].find("missing"), std::string::npos);
+}
+
+// Root reads any folder whatever its mode, so the scan runs in a child that
+// has become an ordinary user; the child reports what it found on a pipe.
+TEST(FolderScanTest, AnUnreadableFolderIsSkippedAndTheScanGoesOn)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a/1.png", "x");
+    WriteFile(dir / "b/locked/2.png", "x");
+    WriteFile(dir / "c/3.png", "x");
+    fs::permissions(dir / "b/locked", fs::perms::none);
+    fs::permissions(dir.Path(), fs::perms::all);
+
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        const Found found = Scan(dir.Path());
+        std::string report = std::to_string(found.result.skippedFolders.size()) + "\n";
+        for (const std::string& p : found.paths)
+            report += p + "\n";
+        (void)!::write(fds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char c;
+    while (::read(fds[0], &c, 1) == 1)
+        report += c;
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    fs::permissions(dir / "b/locked", fs::perms::owner_all);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "could not become an ordinary user";
+    EXPECT_EQ(report.substr(0, 2), "1\n");
+    EXPECT_NE(report.find(dir / "a/1.png"), std::string::npos);
+    EXPECT_NE(report.find(dir / "c/3.png"), std::string::npos);
+    EXPECT_EQ(report.find("2.png"), std::string::npos);
+}
+
+TEST(FolderScanTest, PathsLongerThanTheSystemLimitAreFoundWhole)
+{
+    ScratchDir dir;
+    const std::string part(200, 'd');
+    int fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    std::string expected = dir.Path();
+    for (int level = 0; level < 25; ++level) {
+        ASSERT_EQ(::mkdirat(fd, part.c_str(), 0700), 0);
+        const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        expected += "/" + part;
+    }
+    const int file = ::openat(fd, "deep.png", O_CREAT | O_WRONLY, 0600);
+    ::close(file);
+    ::close(fd);
+    expected += "/deep.png";
+    ASSERT_GT(expected.size(), 4096u);
+
+    const Found found = Scan(dir.Path());
+    EXPECT_EQ(found.paths, std::vector<std::string>{expected});
+    EXPECT_TRUE(found.result.skippedFolders.empty());
+    // remove_all cannot reach that deep by path either; step down and back.
+    fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<int> chain{fd};
+    for (int level = 0; level < 25; ++level)
+        chain.push_back(::openat(chain.back(), part.c_str(), O_RDONLY | O_DIRECTORY));
+    ::unlinkat(chain.back(), "deep.png", 0);
+    for (int level = 25; level > 0; --level) {
+        ::close(chain[level]);
+        ::unlinkat(chain[level - 1], part.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fd);
+}
+
+TEST(FolderScanTest, StopEndsTheScanEarly)
+{
+    ScratchDir dir;
+    for (int i = 0; i < 50; ++i)
+        WriteFile(dir / ("d" + std::to_string(i) + "/x.png"), "x");
+    std::vector<std::string> paths;
+    FolderScan scan([&](const std::string& path) {
+        paths.push_back(path);
+        if (paths.size() == 3)
+            scan.RequestStop();
+    });
+    const FolderScanResult result = scan.Run(dir.Path());
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(paths.size(), 3u);
+}
+
+}  // namespace
