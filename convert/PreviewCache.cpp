@@ -1,0 +1,70 @@
+#include "PreviewCache.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+FileStamp StampOf(const std::string& path)
+{
+    FileStamp stamp;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+        return stamp;
+    stamp.exists = true;
+    if (fs::is_regular_file(status)) {
+        const std::uintmax_t size = fs::file_size(path, ec);
+        stamp.size = ec ? 0 : size;
+    }
+    const fs::file_time_type time = fs::last_write_time(path, ec);
+    stamp.modified = ec ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+    return stamp;
+}
+
+PreviewCache::PreviewCache(Renderer render, std::size_t capacity)
+    : m_render(std::move(render))
+    , m_nCapacity(std::max<std::size_t>(1, capacity))
+{
+}
+
+std::shared_ptr<const PreviewResult> PreviewCache::Get(const PreviewRequest& request)
+{
+    const FileStamp stamp = StampOf(request.path);
+    const auto same = [&](const Entry& e) {
+        return e.path == request.path && e.stamp == stamp && e.areaWidth == request.areaWidth &&
+               e.areaHeight == request.areaHeight;
+    };
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(), same);
+    if (found != m_entries.end()) {
+        ++m_nHits;
+        Entry entry = std::move(*found);
+        m_entries.erase(found);
+        m_entries.push_front(std::move(entry));
+        return m_entries.front().result;
+    }
+
+    ++m_nMisses;
+    auto result = std::make_shared<PreviewResult>();
+    if (m_render)
+        *result = m_render(request);
+    else
+        result->error = "no preview renderer";
+    // An older preview of the same picture in the same area is stale now.
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [&](const Entry& e) {
+                                       return e.path == request.path && e.areaWidth == request.areaWidth &&
+                                              e.areaHeight == request.areaHeight;
+                                   }),
+                    m_entries.end());
+    m_entries.push_front(Entry{request.path, stamp, request.areaWidth, request.areaHeight, result});
+    while (m_entries.size() > m_nCapacity)
+        m_entries.pop_back();
+    return result;
+}
+
+void PreviewCache::Clear()
+{
+    m_entries.clear();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "PreviewJob.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+// What a preview depends on besides the area: the file as it is now. A file
+// that cannot be looked at has exists == false.
+struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;  // the file system's clock ticks
+
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && size == other.size && modified == other.modified;
+    }
+};
+
+// Looks at the file; never throws.
+FileStamp StampOf(const std::string& path);
+
+// Keeps the last few rendered previews, so a repaint of the same picture in
+// the same area draws the kept pixels instead of decoding the file again. A
+// kept preview is reused while the path, the file's size and modification
+// time and the area size are all unchanged; a file changed on disk renders
+// again. Failures are kept too: a file that does not load is not decoded on
+// every repaint, until it changes.
+//
+// Not thread-safe: one caller (a page's paint handling) uses it.
+class PreviewCache {
+public:
+    using Renderer = std::function<PreviewResult(const PreviewRequest&)>;
+
+    // `render` makes a preview when none is kept (the engine's preview job);
+    // `capacity` previews are kept, the least recently used dropped first.
+    explicit PreviewCache(Renderer render, std::size_t capacity = 4);
+
+    // The preview of `request`, kept or freshly rendered. Never null.
+    std::shared_ptr<const PreviewResult> Get(const PreviewRequest& request);
+
+    // Drops every kept preview.
+    void Clear();
+
+    std::size_t Hits() const { return m_nHits; }
+    std::size_t Misses() const { return m_nMisses; }
+    std::size_t Size() const { return m_entries.size(); }
+
+private:
+    struct Entry {
+        std::string path;
+        FileStamp stamp;
+        int areaWidth = 0;
+        int areaHeight = 0;
+        std::shared_ptr<const PreviewResult> result;
+    };
+
+    Renderer m_render;
+    std::size_t m_nCapacity;
+    std::deque<Entry> m_entries;  // most recently used first
+    std::size_t m_nHits = 0;
+    std::size_t m_nMisses = 0;
+};
