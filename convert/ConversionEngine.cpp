@@ -34,20 +34,20 @@ WorkerLaunch MakeLaunch(const EngineOptions& options, const std::string& policyF
     return launch;
 }
 
-// Rough encode times relative to one decode of the same picture, measured on
-// 12-megapixel photos; only their order and rough size matter.
+// Encode times relative to one decode of the same picture, measured with
+// our codec on 12-megapixel photos; only their order and rough size matter.
 double ExpectedCost(std::uint32_t typeCode)
 {
     switch (typeCode) {
-    case kTypeGif: return 20.0;
-    case kTypePng: return 18.0;
-    case kTypePcx: return 1.9;
-    case kTypeTga: return 1.9;
-    case kTypeJpg: return 1.5;
+    case kTypeGif: return 4.4;
+    case kTypePng: return 3.5;
+    case kTypePcx: return 1.1;
+    case kTypeTga: return 1.1;
     case kTypeBmp: return 0.9;
-    case kTypeRaw: return 0.7;
-    case kTypeTif: return 0.6;
-    case kTypeIco: return 0.4;
+    case kTypeTif: return 0.7;
+    case kTypeRaw: return 0.6;
+    case kTypeIco: return 0.25;
+    case kTypeJpg: return 0.2;
     default: return 1.0;
     }
 }

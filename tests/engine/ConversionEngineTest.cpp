@@ -1,5 +1,6 @@
 // The pool's behaviour with a fake worker (see FakeWorker.cpp): faults cost
 // only their job, the pool recovers, previews do not wait for conversions.
+#include "BatchRun.h"
 #include "ConversionEngine.h"
 #include "OutputFormat.h"
 #include "WorkerLocation.h"
@@ -87,6 +88,29 @@ TEST(SplitOutputsTest, PutsGifAndPngOnDifferentWorkersAndKeepsEveryOutputOnce)
     EXPECT_EQ(seen, (std::multiset<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(SplitOutputs(outputs, 20).size(), 9u);
     EXPECT_EQ(SplitOutputs({outputs[0]}, 4).size(), 1u);
+}
+
+TEST_F(ConversionEngineTest, BatchEntriesRunOnEveryWorkerAtOnce)
+{
+    ConversionEngine engine(FakeOptions(2));
+    BatchRun run(engine, engine.ConversionWorkerCount());
+    struct : IBatchProgress {
+        void SetRange(std::int64_t, std::int64_t) override {}
+        void SetStep(std::int64_t) override {}
+        void SetPosition(std::int64_t) override {}
+    } progress;
+    std::vector<std::string> entries;
+    for (int i = 0; i < 4; ++i)
+        entries.push_back(Good("slow" + std::to_string(i) + ".png"));
+    fs::create_directory(dir / "out");
+    const BatchOutcome outcome = run.Run(BatchRequest{entries, dir / "out", {kTypeTga}}, progress);
+    EXPECT_EQ(outcome.message, "Convert picture OK.");
+    std::set<std::string> workers;
+    for (int i = 0; i < 4; ++i) {
+        const std::string bytes = ReadFile(dir / ("out/slow" + std::to_string(i) + ".tga"));
+        workers.insert(bytes.substr(bytes.rfind(' ') + 1));
+    }
+    EXPECT_EQ(workers.size(), 2u);
 }
 
 TEST_F(ConversionEngineTest, CrashCostsOnlyThatFileAndThePoolRecovers)
