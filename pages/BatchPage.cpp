@@ -37,8 +37,11 @@ constexpr int kInputControls[] = {
 
 constexpr char kStopCaption[] = "Stop";
 
-// How often a running scan's findings are added to the list.
+// How often a running scan's findings are added to the list, and how many at
+// most at a time, so the window paints between batches however fast the scan
+// finds files (a batch of this size takes a few tens of milliseconds).
 constexpr int kScanDrainMs = 100;
+constexpr std::size_t kScanBatch = 10000;
 
 #ifdef _WIN32
 bool IsSeparator(char c)
@@ -117,7 +120,7 @@ BatchPage::BatchPage(const PageServices& services)
           [this](std::int64_t position) { OnProgressPosition(position); })
 {
     m_scanDrain.setInterval(kScanDrainMs);
-    connect(&m_scanDrain, &QTimer::timeout, this, &BatchPage::TakeScanFindings);
+    connect(&m_scanDrain, &QTimer::timeout, this, &BatchPage::OnScanDrain);
 }
 
 BatchPage::~BatchPage()
@@ -267,6 +270,8 @@ void BatchPage::StartScan(std::vector<std::string> folders)
     if (m_pScan || m_pRun)
         return;
     SetBusy(true, res::IDC_ADD_FOLDER);
+    m_bScanEnded = false;
+    m_scanDrain.setInterval(kScanDrainMs);
     const unsigned serial = ++m_nScanSerial;
     // Called on the scan's thread, which always ends before the page does.
     m_pScan = std::make_unique<FolderScanTask>(std::move(folders), [this, serial] {
@@ -275,27 +280,43 @@ void BatchPage::StartScan(std::vector<std::string> folders)
     m_scanDrain.start();
 }
 
-void BatchPage::TakeScanFindings()
+void BatchPage::OnScanDrain()
 {
     if (!m_pScan)
         return;
-    std::vector<std::string> found = m_pScan->TakeFound();
-    if (found.empty())
+    if (TakeScanFindings(kScanBatch)) {
+        // More may wait: the next batch right after the window's other timers,
+        // its repaint among them (a posted call or a zero timer would starve them).
+        m_scanDrain.start(1);
         return;
+    }
+    if (m_bScanEnded)
+        EndScan();
+    else if (m_scanDrain.interval() != kScanDrainMs)
+        m_scanDrain.start(kScanDrainMs);
+}
+
+bool BatchPage::TakeScanFindings(std::size_t most)
+{
+    std::vector<std::string> found = m_pScan->TakeFound(most);
+    if (found.empty())
+        return false;
+    const bool full = found.size() == most;
     // Adding a batch resets the list; the selected entry is selected again.
     const int selected = SelectedRow();
     std::optional<std::string> selectedPath;
     if (selected >= 0)
         selectedPath = m_list->List().At(static_cast<std::size_t>(selected));
     m_list->AddMany(std::move(found));
-    if (!selectedPath || !m_fileList)
-        return;
-    if (const auto row = m_list->List().IndexOf(*selectedPath)) {
-        const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
-        const QModelIndex index = m_list->index(static_cast<int>(*row));
-        m_fileList->setCurrentIndex(index);
-        m_fileList->scrollTo(index);
+    if (selectedPath && m_fileList) {
+        if (const auto row = m_list->List().IndexOf(*selectedPath)) {
+            const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
+            const QModelIndex index = m_list->index(static_cast<int>(*row));
+            m_fileList->setCurrentIndex(index);
+            m_fileList->scrollTo(index);
+        }
     }
+    return full;
 }
 
 void BatchPage::OnScanDone(unsigned serial)
@@ -303,15 +324,17 @@ void BatchPage::OnScanDone(unsigned serial)
     // Late news of a scan that OnDestroy already waited for.
     if (!m_pScan || serial != m_nScanSerial)
         return;
-    EndScan();
+    m_bScanEnded = true;
+    OnScanDrain();
 }
 
 void BatchPage::EndScan()
 {
     m_scanDrain.stop();
     m_lastScan = m_pScan->Wait();
-    TakeScanFindings();
+    TakeScanFindings(static_cast<std::size_t>(-1));
     m_pScan.reset();
+    m_bScanEnded = false;
     SetBusy(false, 0);
     emit ScanFinished();
 }

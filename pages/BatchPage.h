@@ -14,6 +14,7 @@
 #include <QRect>
 #include <QTimer>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -127,7 +128,8 @@ protected:
 private:
     void AddToList(const std::string& path);
     void StartScan(std::vector<std::string> folders);
-    void TakeScanFindings();
+    void OnScanDrain();
+    bool TakeScanFindings(std::size_t most);
     void OnScanDone(unsigned serial);
     void EndScan();
     void OnRunDone(unsigned serial);
@@ -155,6 +157,7 @@ private:
 
     std::unique_ptr<FolderScanTask> m_pScan;
     QTimer m_scanDrain;
+    bool m_bScanEnded = false;  // the scan's thread is done; findings may still wait
     unsigned m_nScanSerial = 0;
     FolderScanResult m_lastScan;
     // Quiet while the page itself changes the selection, which is no user's choice.

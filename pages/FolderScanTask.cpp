@@ -1,5 +1,6 @@
 #include "FolderScanTask.h"
 
+#include <iterator>
 #include <utility>
 
 FolderScanTask::FolderScanTask(std::vector<std::string> folders, std::function<void()> done)
@@ -33,11 +34,18 @@ FolderScanTask::~FolderScanTask()
         m_thread.join();
 }
 
-std::vector<std::string> FolderScanTask::TakeFound()
+std::vector<std::string> FolderScanTask::TakeFound(std::size_t most)
 {
     std::vector<std::string> found;
     const std::lock_guard<std::mutex> lock(m_mutex);
-    found.swap(m_found);
+    if (m_found.size() <= most) {
+        found.swap(m_found);
+        return found;
+    }
+    // From the back, so what stays need not move.
+    const auto first = m_found.end() - static_cast<std::ptrdiff_t>(most);
+    found.assign(std::make_move_iterator(first), std::make_move_iterator(m_found.end()));
+    m_found.erase(first, m_found.end());
     return found;
 }
 

@@ -3,6 +3,7 @@
 #include "FolderScan.h"
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -24,8 +25,8 @@ public:
     FolderScanTask(const FolderScanTask&) = delete;
     FolderScanTask& operator=(const FolderScanTask&) = delete;
 
-    // The paths found since the last call, in the order found.
-    std::vector<std::string> TakeFound();
+    // Up to `most` of the paths found and not yet taken (in no set order).
+    std::vector<std::string> TakeFound(std::size_t most = static_cast<std::size_t>(-1));
 
     // Ends the scan soon; what was found so far stays available.
     void RequestStop();
