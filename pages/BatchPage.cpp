@@ -188,12 +188,17 @@ void BatchPage::OnDestroy()
         m_pScan->RequestStop();
         EndScan();
     }
-    if (m_pRun) {
+    const bool converting = m_pRun != nullptr;
+    if (converting) {
         m_pRun->RequestStop();
-        // The window is gone: the message has no owner to sit on.
-        EndRun(nullptr);
+        WaitForRun();
     }
+    // Saved before the run's message, which waits for the user.
     SaveSettings();
+    if (converting) {
+        // The window is gone: the message has no owner to sit on.
+        ReportRun(nullptr);
+    }
 }
 
 int BatchPage::LoadSettings()
@@ -428,11 +433,21 @@ void BatchPage::OnRunDone(unsigned serial)
 
 void BatchPage::EndRun(QWidget* owner)
 {
+    WaitForRun();
+    ReportRun(owner);
+}
+
+void BatchPage::WaitForRun()
+{
     m_pRun->Wait();
     m_pRun.reset();
     m_lastOutcome = std::move(m_runOutcome);
     m_runOutcome = BatchOutcome();
     SetBusy(false, 0);
+}
+
+void BatchPage::ReportRun(QWidget* owner)
+{
     m_services.prompts.ShowMessage(owner, m_lastOutcome.message,
                                    m_lastOutcome.failures.empty() ? MessageIcon::None : MessageIcon::Warning);
     emit ConversionFinished();

@@ -44,8 +44,8 @@ class QProgressBar;
 //   pictures in flight are done. The closing message comes after the bar has
 //   reached its end.
 // Destroying the page (closing the window) stops either, waits for the
-// pictures in flight (each is written whole or not at all), tells the user
-// how far a conversion got, and then saves the settings.
+// pictures in flight (each is written whole or not at all), saves the
+// settings, and then tells the user how far a stopped conversion got.
 //
 // User-interface thread only.
 class BatchPage : public PageBase {
@@ -134,6 +134,8 @@ private:
     void EndScan();
     void OnRunDone(unsigned serial);
     void EndRun(QWidget* owner);
+    void WaitForRun();
+    void ReportRun(QWidget* owner);
     void OnProgressRange(std::int64_t lower, std::int64_t upper);
     void OnProgressPosition(std::int64_t position);
     // Disables every input control but `keep` (the button that stops the

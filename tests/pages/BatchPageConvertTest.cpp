@@ -267,7 +267,12 @@ TEST_F(BatchPageConvertTest, ClosingTheWindowDuringARunStopsItAndStillSavesTheSe
         AddFiles({MakePicture(std::string("in/") + name, Qt::red)});
     RecordProgress();
     Convert(7, m_out);
-    ASSERT_TRUE(WaitUntil([this] { return !m_progress.empty() && m_progress.back() == "pos 0" && m_progress.size() == 3; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_progress.size() == 3 && m_progress.back() == "pos 0"; }));
+    // The settings are in the file before the message waits for the user.
+    bool savedAtMessage = false;
+    m_prompts.onMessage = [&](const std::string&) {
+        savedAtMessage = ConfigHasLine("OutType=7") && ConfigHasLine("OutDir=" + m_out);
+    };
 
     m_page->DestroyWindow();
 
@@ -276,8 +281,7 @@ TEST_F(BatchPageConvertTest, ClosingTheWindowDuringARunStopsItAndStillSavesTheSe
     EXPECT_EQ(m_prompts.messages[0].text.rfind("Convert picture stopped.\n1 of 3 pictures", 0), 0u)
         << m_prompts.messages[0].text;
     EXPECT_EQ(OutFiles(), std::vector<std::string>{"a1.tga"});
-    EXPECT_TRUE(ConfigHasLine("OutType=7")) << ReadConfig();
-    EXPECT_TRUE(ConfigHasLine("OutDir=" + m_out)) << ReadConfig();
+    EXPECT_TRUE(savedAtMessage) << ReadConfig();
 }
 
 TEST_F(BatchPageConvertTest, ClosingTheWindowDuringAScanStopsItAndStillSavesTheSettings)
