@@ -2,6 +2,7 @@
 
 #include "ConversionEngine.h"
 #include "ConvertMessages.h"
+#include "DroppedPaths.h"
 #include "FolderBrowser.h"
 #include "OutputFormat.h"
 #include "PageSettings.h"
@@ -10,16 +11,11 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QListView>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QUrl>
 
 #include <algorithm>
 #include <limits>
@@ -37,12 +33,6 @@ constexpr int kInputControls[] = {
 
 constexpr char kStopCaption[] = "Stop";
 
-// How often a running scan's findings are added to the list, and how many at
-// most at a time, so the window paints between batches however fast the scan
-// finds files (a batch of this size takes a few tens of milliseconds).
-constexpr int kScanDrainMs = 100;
-constexpr std::size_t kScanBatch = 10000;
-
 #ifdef _WIN32
 bool IsSeparator(char c)
 {
@@ -56,41 +46,6 @@ bool IsSeparator(char c)
 }
 constexpr char kSeparator = '/';
 #endif
-
-// The file system's own bytes for a path Qt hands over.
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-struct DroppedPaths {
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
-    bool Empty() const { return files.empty() && folders.empty(); }
-};
-
-// The local files and folders a drag carries, as absolute paths, in order.
-DroppedPaths PathsOf(const QMimeData* mime)
-{
-    DroppedPaths paths;
-    if (!mime || !mime->hasUrls())
-        return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo info(url.toLocalFile());
-        if (info.isDir()) {
-            std::string folder = LocalPath(info.absoluteFilePath());
-            // Stored as AddFolder stores a folder: a root keeps its only separator.
-            while (folder.size() > 1 && IsSeparator(folder.back()))
-                folder.pop_back();
-            paths.folders.push_back(folder);
-        }
-        else if (info.isFile())
-            paths.files.push_back(LocalPath(info.absoluteFilePath()));
-    }
-    return paths;
-}
 
 int ClampedToInt(std::int64_t value)
 {
@@ -119,8 +74,6 @@ BatchPage::BatchPage(const PageServices& services)
           *this, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
           [this](std::int64_t position) { OnProgressPosition(position); })
 {
-    m_scanDrain.setInterval(kScanDrainMs);
-    connect(&m_scanDrain, &QTimer::timeout, this, &BatchPage::OnScanDrain);
 }
 
 BatchPage::~BatchPage()
@@ -186,6 +139,7 @@ void BatchPage::OnDestroy()
     PageBase::OnDestroy();
     if (m_pScan) {
         m_pScan->RequestStop();
+        m_pScan->Finish();
         EndScan();
     }
     const bool converting = m_pRun != nullptr;
@@ -275,71 +229,35 @@ void BatchPage::StartScan(std::vector<std::string> folders)
     if (m_pScan || m_pRun)
         return;
     SetBusy(true, res::IDC_ADD_FOLDER);
-    m_bScanEnded = false;
-    m_scanDrain.setInterval(kScanDrainMs);
-    const unsigned serial = ++m_nScanSerial;
-    // Called on the scan's thread, which always ends before the page does.
-    m_pScan = std::make_unique<FolderScanTask>(std::move(folders), [this, serial] {
-        QMetaObject::invokeMethod(this, [this, serial] { OnScanDone(serial); }, Qt::QueuedConnection);
-    });
-    m_scanDrain.start();
+    m_pScan = std::make_unique<ScanFeeder>(
+        std::move(folders), [this](std::vector<std::string> found) { AddScanFindings(std::move(found)); },
+        [this] { EndScan(); }, this);
 }
 
-void BatchPage::OnScanDrain()
+void BatchPage::AddScanFindings(std::vector<std::string> found)
 {
-    if (!m_pScan)
-        return;
-    if (TakeScanFindings(kScanBatch)) {
-        // More may wait: the next batch right after the window's other timers,
-        // its repaint among them (a posted call or a zero timer would starve them).
-        m_scanDrain.start(1);
-        return;
-    }
-    if (m_bScanEnded)
-        EndScan();
-    else if (m_scanDrain.interval() != kScanDrainMs)
-        m_scanDrain.start(kScanDrainMs);
-}
-
-bool BatchPage::TakeScanFindings(std::size_t most)
-{
-    std::vector<std::string> found = m_pScan->TakeFound(most);
-    if (found.empty())
-        return false;
-    const bool full = found.size() == most;
     // Adding a batch resets the list; the selected entry is selected again.
     const int selected = SelectedRow();
     std::optional<std::string> selectedPath;
     if (selected >= 0)
         selectedPath = m_list->List().At(static_cast<std::size_t>(selected));
     m_list->AddMany(std::move(found));
-    if (selectedPath && m_fileList) {
-        if (const auto row = m_list->List().IndexOf(*selectedPath)) {
-            const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
-            const QModelIndex index = m_list->index(static_cast<int>(*row));
-            m_fileList->setCurrentIndex(index);
-            m_fileList->scrollTo(index);
-        }
-    }
-    return full;
-}
-
-void BatchPage::OnScanDone(unsigned serial)
-{
-    // Late news of a scan that OnDestroy already waited for.
-    if (!m_pScan || serial != m_nScanSerial)
+    if (!selectedPath || !m_fileList)
         return;
-    m_bScanEnded = true;
-    OnScanDrain();
+    if (const auto row = m_list->List().IndexOf(*selectedPath)) {
+        const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
+        const QModelIndex index = m_list->index(static_cast<int>(*row));
+        m_fileList->setCurrentIndex(index);
+        m_fileList->scrollTo(index);
+    }
 }
 
 void BatchPage::EndScan()
 {
-    m_scanDrain.stop();
-    m_lastScan = m_pScan->Wait();
-    TakeScanFindings(static_cast<std::size_t>(-1));
-    m_pScan.reset();
-    m_bScanEnded = false;
+    m_lastScan = m_pScan->Result();
+    // The feeder may be the caller; it goes once its handling is done (or
+    // with the page, its parent).
+    m_pScan.release()->deleteLater();
     SetBusy(false, 0);
     emit ScanFinished();
 }
@@ -490,7 +408,7 @@ void BatchPage::OnPaint(QPainter& painter, const QRect& clientRect)
 
 void BatchPage::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!m_pScan && !m_pRun && !PathsOf(event->mimeData()).Empty())
+    if (!m_pScan && !m_pRun && !DroppedPaths::Of(event->mimeData()).Empty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -498,7 +416,7 @@ void BatchPage::dragEnterEvent(QDragEnterEvent* event)
 
 void BatchPage::dropEvent(QDropEvent* event)
 {
-    DroppedPaths dropped = PathsOf(event->mimeData());
+    DroppedPaths dropped = DroppedPaths::Of(event->mimeData());
     if (m_pScan || m_pRun || dropped.Empty()) {
         event->ignore();
         return;

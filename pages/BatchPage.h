@@ -1,18 +1,17 @@
 #pragma once
 
-#include "FolderScanTask.h"
 #include "PageBase.h"
 #include "PageServices.h"
-#include "PicturePreview.h"
 #include "PictureListModel.h"
+#include "PicturePreview.h"
 #include "PreviewFrame.h"
 #include "QueuedBatchProgress.h"
+#include "ScanFeeder.h"
 
 #include "BatchRun.h"
 #include "FolderScan.h"
 
 #include <QRect>
-#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -37,7 +36,7 @@ class QProgressBar;
 // Long work runs off the user-interface thread, and while it runs the page
 // takes no other input (its controls are disabled, the cursor is busy) but
 // keeps painting:
-// - a folder scan adds what it finds every few tenths of a second; AddFolder
+// - a folder scan adds what it finds every tenth of a second; AddFolder
 //   reads "Stop" and ends the scan, keeping what was found so far;
 // - a conversion runs on every conversion worker of the engine; the bar
 //   moves after each picture, Convert reads "Stop" and ends the run once the
@@ -128,9 +127,7 @@ protected:
 private:
     void AddToList(const std::string& path);
     void StartScan(std::vector<std::string> folders);
-    void OnScanDrain();
-    bool TakeScanFindings(std::size_t most);
-    void OnScanDone(unsigned serial);
+    void AddScanFindings(std::vector<std::string> found);
     void EndScan();
     void OnRunDone(unsigned serial);
     void EndRun(QWidget* owner);
@@ -157,10 +154,7 @@ private:
     PictureListModel* m_list;  // owned by the page, as its child
     PicturePreview m_picture;
 
-    std::unique_ptr<FolderScanTask> m_pScan;
-    QTimer m_scanDrain;
-    bool m_bScanEnded = false;  // the scan's thread is done; findings may still wait
-    unsigned m_nScanSerial = 0;
+    std::unique_ptr<ScanFeeder> m_pScan;
     FolderScanResult m_lastScan;
     // Quiet while the page itself changes the selection, which is no user's choice.
     bool m_bQuietSelection = false;
