@@ -27,8 +27,8 @@ namespace {
 // Every control that takes input; all but the one that stops the work are
 // disabled while a scan or a conversion runs.
 constexpr int kInputControls[] = {
-    res::IDC_CONVERT,   res::IDC_FILE_LIST, res::IDC_ADD_FILE,         res::IDC_ADD_FOLDER, res::IDC_OUT_TYPE,
-    res::IDC_OUT_DIR,   res::IDC_BATCH_OPEN_FOLDER, res::IDC_DELETE,   res::IDC_DELETE_ALL,
+    res::IDC_CONVERT,  res::IDC_FILE_LIST,         res::IDC_ADD_FILE, res::IDC_ADD_FOLDER,     res::IDC_OUT_TYPE,
+    res::IDC_OUT_DIR,  res::IDC_BATCH_OPEN_FOLDER, res::IDC_DELETE,   res::IDC_DELETE_ALL,
 };
 
 constexpr char kStopCaption[] = "Stop";
@@ -78,8 +78,8 @@ BatchPage::BatchPage(const PageServices& services)
 
 BatchPage::~BatchPage()
 {
-    // Both threads post to this page as their last act; they must be done
-    // before the page stops being a QObject.
+    // The run's thread posts to this page as its last act, and the scan's to
+    // its feeder: both must be done before the page stops being a QObject.
     if (m_pScan)
         m_pScan->RequestStop();
     if (m_pRun)

@@ -295,6 +295,9 @@ TEST_F(BatchPageListTest, DroppedFilesAreAddedAsAddFileAddsThemAndFoldersScanned
     Touch("tree/deep/y.pcx");
     Touch("tree/z.txt");
 
+    // The list leaves drops to the page, which tells files from folders.
+    EXPECT_FALSE(m_page->FileListView()->acceptDrops());
+    EXPECT_FALSE(m_page->FileListView()->viewport()->acceptDrops());
     Drop({picture, other, Path("tree/")}, ListCentre());
     ASSERT_TRUE(WaitUntil([this] { return !m_page->IsScanning(); }));
 
