@@ -137,6 +137,9 @@ std::unique_ptr<WorkerProcess> WorkerProcess::Start(const WorkerLaunch& launch, 
     posix_spawnattr_init(&attr);
     posix_spawn_file_actions_adddup2(&actions, childIn.Get(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, childOut.Get(), STDOUT_FILENO);
+    // Descriptors this process inherited without close-on-exec stay out of
+    // the worker too; it holds nothing but its two pipes and standard error.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     sigset_t all, none;
     sigfillset(&all);
     sigemptyset(&none);

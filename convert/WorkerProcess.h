@@ -36,8 +36,9 @@ struct WorkerReply {
 // One worker process seen from the parent: two pipes and a pid. Not
 // thread-safe: one thread uses a WorkerProcess at a time (the engine hands
 // each to one caller). Every descriptor is close-on-exec and non-blocking;
-// the child gets its own process group, default signal handling and an
-// empty signal mask. The destructor kills and reaps a child still running.
+// the child gets no descriptor but its pipes and standard error, its own
+// process group, default signal handling and an empty signal mask. The
+// destructor kills and reaps a child still running.
 class WorkerProcess {
 public:
     // Starts the program. Gives nullptr and sets `error` when it cannot.

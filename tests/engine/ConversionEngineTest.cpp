@@ -14,7 +14,9 @@
 #include <set>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -153,6 +155,21 @@ TEST_P(MisbehavingWorkerTest, FailsOnlyThatJob)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, MisbehavingWorkerTest, testing::Values("garbage", "closes", "wrongid"));
+
+TEST_F(ConversionEngineTest, WorkersInheritNoDescriptorButTheirPipes)
+{
+    // A descriptor this process holds without close-on-exec, as a host
+    // program might; the worker must not keep it (or another worker's pipe).
+    const int leaked = ::dup2(::open("/dev/null", O_RDONLY), 200);
+    ASSERT_EQ(leaked, 200);
+    ConversionEngine engine(FakeOptions(2));
+    const ConversionResult result = engine.Run(Job(Good("fds.png"), dir / "f.bmp"));
+    ::close(leaked);
+    const std::string fds = " " + result.outputs.at(0).reason;
+    EXPECT_EQ(fds.find(" 200 "), std::string::npos) << fds;
+    EXPECT_NE(fds.find(" 0 1 2 "), std::string::npos) << fds;
+    EXPECT_LE(std::count(fds.begin(), fds.end(), ' '), 8) << fds;
+}
 
 TEST_F(ConversionEngineTest, MissingInputIsReportedNotFatal)
 {

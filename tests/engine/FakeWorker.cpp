@@ -2,12 +2,14 @@
 // can be tested without decoding pictures. Its conversion copies the input's
 // bytes and appends the output's type code and this process's id; file names
 // steer misbehaviour: "garbage" answers with noise, "closes" exits without an
-// answer, "wrongid" answers another job, "slow" takes a while.
+// answer, "wrongid" answers another job, "slow" takes a while, "fds" lists
+// its open descriptors as the reason.
 #include "WorkerLoop.h"
 #include "WorkerProtocol.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -40,6 +42,16 @@ ConversionResult FakeConvert(const ConversionJob& job)
         const auto frame = EncodeConvertResponse(987654321, other);
         (void)!::write(g_outFd, frame->data(), frame->size());
         std::this_thread::sleep_for(std::chrono::seconds(30));
+    }
+    if (NameHas(job.inputPath, "fds")) {
+        ConversionResult listing;
+        listing.decoded = true;
+        std::string fds;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+            fds += entry.path().filename().string() + " ";
+        for (const OutputRequest& o : job.outputs)
+            listing.outputs.push_back(OutputResult{o.path, o.typeCode, false, fds});
+        return listing;
     }
     if (NameHas(job.inputPath, "slow"))
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
