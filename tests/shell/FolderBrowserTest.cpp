@@ -11,6 +11,7 @@
 namespace {
 
 struct OfferCase {
+    const char* name;
     std::string initial;
     std::string offered;
 };
@@ -28,12 +29,13 @@ TEST_P(FolderBrowserOffer, OffersTheInitialFolderWithoutOneFinalSeparator)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FolderBrowserOffer,
-                         testing::Values(OfferCase{"/home/user/out/", "/home/user/out"},
-                                         OfferCase{"/home/user/out", "/home/user/out"},
-                                         OfferCase{"/home/user/out//", "/home/user/out/"},
-                                         OfferCase{"/", "/"},
-                                         OfferCase{"", ""},
-                                         OfferCase{"relative/", "relative"}));
+                         testing::Values(OfferCase{"FinalSeparator", "/home/user/out/", "/home/user/out"},
+                                         OfferCase{"NoSeparator", "/home/user/out", "/home/user/out"},
+                                         OfferCase{"TwoSeparators", "/home/user/out//", "/home/user/out/"},
+                                         OfferCase{"Root", "/", "/"},
+                                         OfferCase{"Empty", "", ""},
+                                         OfferCase{"Relative", "relative/", "relative"}),
+                         [](const testing::TestParamInfo<OfferCase>& each) { return std::string(each.param.name); });
 
 TEST(FolderBrowserTest, CallersTextKeepsItsSeparatorWhenPassedAsBoth)
 {
