@@ -53,23 +53,12 @@ int ClampedToInt(std::int64_t value)
                                                       std::numeric_limits<int>::max()));
 }
 
-PreviewCache::Renderer EngineRenderer(ConversionEngine* engine)
-{
-    return [engine](const PreviewRequest& request) {
-        if (engine)
-            return engine->Preview(request);
-        PreviewResult none;
-        none.error = "the converter is not available";
-        return none;
-    };
-}
-
 }  // namespace
 
 BatchPage::BatchPage(const PageServices& services)
     : m_services(services)
     , m_list(new PictureListModel(this))
-    , m_picture(EngineRenderer(services.engine))
+    , m_picture(PicturePreview::EngineRenderer(services.engine))
     , m_runProgress(
           *this, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
           [this](std::int64_t position) { OnProgressPosition(position); })

@@ -1,5 +1,6 @@
 #include "PicturePreview.h"
 
+#include "ConversionEngine.h"
 #include "OutputFormat.h"
 
 #include <QImage>
@@ -11,6 +12,17 @@
 PicturePreview::PicturePreview(PreviewCache::Renderer render, std::size_t keep)
     : m_cache(std::move(render), keep)
 {
+}
+
+PreviewCache::Renderer PicturePreview::EngineRenderer(ConversionEngine* engine)
+{
+    return [engine](const PreviewRequest& request) {
+        if (engine)
+            return engine->Preview(request);
+        PreviewResult none;
+        none.error = "the converter is not available";
+        return none;
+    };
 }
 
 void PicturePreview::DrawPreview(QPainter& painter, const QRect& clientRect, const std::string& path, int& nInType)

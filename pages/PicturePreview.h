@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+class ConversionEngine;
 class QPainter;
 
 // The preview of a page's picture in its preview frame (control 1002), shared
@@ -18,6 +19,10 @@ class QPainter;
 class PicturePreview {
 public:
     explicit PicturePreview(PreviewCache::Renderer render, std::size_t keep = 4);
+
+    // Renders on `engine`'s preview worker, which never waits for
+    // conversions. With a null engine every picture stays grey.
+    static PreviewCache::Renderer EngineRenderer(ConversionEngine* engine);
 
     // Paints `path` into `clientRect` of the frame: an empty path paints
     // nothing at all; otherwise the whole rectangle is filled with
