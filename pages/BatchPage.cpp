@@ -1,6 +1,450 @@
 #include "BatchPage.h"
 
+#include "ConversionEngine.h"
+#include "ConvertMessages.h"
+#include "DroppedPaths.h"
+#include "FolderBrowser.h"
+#include "OutputFormat.h"
+#include "PageSettings.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// Every control that takes input; all but the one that stops the work are
+// disabled while a scan or a conversion runs.
+constexpr int kInputControls[] = {
+    res::IDC_CONVERT,  res::IDC_FILE_LIST,         res::IDC_ADD_FILE, res::IDC_ADD_FOLDER,     res::IDC_OUT_TYPE,
+    res::IDC_OUT_DIR,  res::IDC_BATCH_OPEN_FOLDER, res::IDC_DELETE,   res::IDC_DELETE_ALL,
+};
+
+constexpr char kStopCaption[] = "Stop";
+
+#ifdef _WIN32
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+constexpr char kSeparator = '\\';
+#else
+bool IsSeparator(char c)
+{
+    return c == '/';
+}
+constexpr char kSeparator = '/';
+#endif
+
+int ClampedToInt(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
 BatchPage::BatchPage(const PageServices& services)
     : m_services(services)
+    , m_list(new PictureListModel(this))
+    , m_picture(PicturePreview::EngineRenderer(services.engine))
+    , m_runProgress(
+          *this, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
+          [this](std::int64_t position) { OnProgressPosition(position); })
 {
+}
+
+BatchPage::~BatchPage()
+{
+    // The run's thread posts to this page as its last act, and the scan's to
+    // its feeder: both must be done before the page stops being a QObject.
+    if (m_pScan)
+        m_pScan->RequestStop();
+    if (m_pRun)
+        m_pRun->RequestStop();
+    m_pScan.reset();
+    m_pRun.reset();
+}
+
+void BatchPage::DoDataExchange(DataExchange& dx)
+{
+    PageBase::DoDataExchange(dx);
+    DDX_Control(dx, res::IDC_PROGRESS, m_progress);
+    DDX_Control(dx, res::IDC_FILE_LIST, m_fileList);
+    DDX_Control(dx, res::IDC_PREVIEW, m_preview);
+    DDX_CBIndex(dx, res::IDC_OUT_TYPE, m_nOutType);
+    DDX_Text(dx, res::IDC_OUT_DIR, m_strOutDir);
+}
+
+bool BatchPage::OnInitDialog()
+{
+    PageBase::OnInitDialog();
+    m_nOutType = 0;
+    LoadSettings();
+    UpdateData(false);
+
+    if (m_preview)
+        m_preview->SetPaintHandler([this](QPainter& painter, const QRect& clientRect) { OnPaint(painter, clientRect); });
+    if (m_fileList) {
+        m_fileList->setModel(m_list);
+        connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &BatchPage::OnSelChangeFileList);
+        m_fileList->installEventFilter(this);
+    }
+    const std::pair<int, void (BatchPage::*)()> buttons[] = {
+        {res::IDC_ADD_FILE, &BatchPage::OnAddFile},
+        {res::IDC_ADD_FOLDER, &BatchPage::OnAddFolder},
+        {res::IDC_CONVERT, &BatchPage::OnConvert},
+        {res::IDC_BATCH_OPEN_FOLDER, &BatchPage::OnOpenFolder},
+        {res::IDC_DELETE, &BatchPage::OnDelete},
+        {res::IDC_DELETE_ALL, &BatchPage::OnDeleteAll},
+    };
+    for (const auto& [id, handler] : buttons) {
+        if (auto* button = GetDlgItemAs<QPushButton>(id))
+            connect(button, &QPushButton::clicked, this, handler);
+    }
+
+    // Drops come to the page, which tells files from folders; the out-folder
+    // field would otherwise paste a dropped URL as text.
+    setAcceptDrops(true);
+    if (QWidget* field = GetDlgItem(res::IDC_OUT_DIR))
+        field->setAcceptDrops(false);
+    return true;
+}
+
+void BatchPage::OnDestroy()
+{
+    PageBase::OnDestroy();
+    if (m_pScan) {
+        m_pScan->RequestStop();
+        m_pScan->Finish();
+        EndScan();
+    }
+    const bool converting = m_pRun != nullptr;
+    if (converting) {
+        m_pRun->RequestStop();
+        WaitForRun();
+    }
+    // Saved before the run's message, which waits for the user.
+    SaveSettings();
+    if (converting) {
+        // The window is gone: the message has no owner to sit on.
+        ReportRun(nullptr);
+    }
+}
+
+int BatchPage::LoadSettings()
+{
+    const BatchSettings settings = LoadBatchSettings(m_services.configPath);
+    m_nOutType = settings.OutType;
+    m_strInFile = settings.InFile;
+    m_strInDir = settings.InDir;
+    m_strOutDir = settings.OutDir;
+    UpdateData(false);
+    return 1;
+}
+
+int BatchPage::SaveSettings()
+{
+    UpdateData(true);
+    BatchSettings settings;
+    settings.OutType = m_nOutType;
+    settings.InFile = m_strInFile;
+    settings.InDir = m_strInDir;
+    settings.OutDir = m_strOutDir;
+    SaveBatchSettings(m_services.configPath, settings);
+    return 1;
+}
+
+void BatchPage::OnAddFile()
+{
+    UpdateData(true);
+    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this)) {
+        m_strInFile = *chosen;
+        m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
+        if (m_preview)
+            m_preview->update();
+        AddToList(m_strInFile);
+    }
+    UpdateData(false);
+}
+
+void BatchPage::AddToList(const std::string& path)
+{
+    const std::size_t row = m_list->Add(path);
+    if (m_fileList)
+        m_fileList->scrollTo(m_list->index(static_cast<int>(row)));
+}
+
+void BatchPage::OnAddFolder()
+{
+    if (m_pScan) {
+        m_pScan->RequestStop();
+        if (QWidget* button = GetDlgItem(res::IDC_ADD_FOLDER))
+            button->setEnabled(false);
+        return;
+    }
+    std::string result;
+    if (!FolderBrowser(m_services.prompts, result, m_strInDir, this))
+        return;
+    // A choice without a path names nothing to scan.
+    if (result.empty())
+        return;
+    // A root keeps its only separator.
+    if (result.size() > 1 && IsSeparator(result.back()))
+        result.pop_back();
+    m_strInDir = result;
+    ScanFolder(m_strInDir);
+}
+
+void BatchPage::ScanFolder(const std::string& folder)
+{
+    StartScan({folder});
+}
+
+void BatchPage::StartScan(std::vector<std::string> folders)
+{
+    if (m_pScan || m_pRun)
+        return;
+    SetBusy(true, res::IDC_ADD_FOLDER);
+    m_pScan = std::make_unique<ScanFeeder>(
+        std::move(folders), [this](std::vector<std::string> found) { AddScanFindings(std::move(found)); },
+        [this] { EndScan(); }, this);
+}
+
+void BatchPage::AddScanFindings(std::vector<std::string> found)
+{
+    // Adding a batch resets the list; the selected entry is selected again.
+    const int selected = SelectedRow();
+    std::optional<std::string> selectedPath;
+    if (selected >= 0)
+        selectedPath = m_list->List().At(static_cast<std::size_t>(selected));
+    m_list->AddMany(std::move(found));
+    if (!selectedPath || !m_fileList)
+        return;
+    if (const auto row = m_list->List().IndexOf(*selectedPath)) {
+        const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
+        const QModelIndex index = m_list->index(static_cast<int>(*row));
+        m_fileList->setCurrentIndex(index);
+        m_fileList->scrollTo(index);
+    }
+}
+
+void BatchPage::EndScan()
+{
+    m_lastScan = m_pScan->Result();
+    // The feeder may be the caller; it goes once its handling is done (or
+    // with the page, its parent).
+    m_pScan.release()->deleteLater();
+    SetBusy(false, 0);
+    emit ScanFinished();
+}
+
+void BatchPage::OnOpenFolder()
+{
+    UpdateData(true);
+    FolderBrowser(m_services.prompts, m_strOutDir, m_strOutDir, this);
+    UpdateData(false);
+}
+
+int BatchPage::SelectedRow() const
+{
+    if (!m_fileList || !m_fileList->selectionModel())
+        return -1;
+    const QModelIndexList rows = m_fileList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void BatchPage::OnSelChangeFileList()
+{
+    if (m_bQuietSelection)
+        return;
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    m_strInFile = m_list->List().At(static_cast<std::size_t>(row));
+    if (m_preview)
+        m_preview->update();
+}
+
+void BatchPage::OnDelete()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    // The view would select the next entry in the deleted one's place; the
+    // list keeps no selection instead, so the preview stays as it was.
+    const QScopedValueRollback<bool> quiet(m_bQuietSelection, true);
+    m_list->RemoveAt(static_cast<std::size_t>(row));
+    if (m_fileList)
+        m_fileList->selectionModel()->clearSelection();
+}
+
+void BatchPage::OnDeleteAll()
+{
+    m_list->Clear();
+}
+
+void BatchPage::OnConvert()
+{
+    if (m_pRun) {
+        m_pRun->RequestStop();
+        if (QWidget* button = GetDlgItem(res::IDC_CONVERT))
+            button->setEnabled(false);
+        return;
+    }
+    if (m_pScan)
+        return;
+    UpdateData(true);
+    if (m_list->List().Empty() || m_strOutDir.empty()) {
+        m_services.prompts.ShowMessage(this, kMsgSelectInAndOut);
+        return;
+    }
+    if (!m_services.engine) {
+        m_services.prompts.ShowMessage(this, std::string(kMsgConvertFailed) + "\nthe converter is not available",
+                                       MessageIcon::Warning);
+        return;
+    }
+
+    BatchRequest request{m_list->List().Entries(), m_strOutDir, TypeCodesForComboIndex(m_nOutType)};
+    SetBusy(true, res::IDC_CONVERT);
+    const unsigned serial = ++m_nRunSerial;
+    m_pRun = std::make_unique<BatchRun>(*m_services.engine,
+                                        std::max<std::size_t>(1, m_services.engine->ConversionWorkerCount()));
+    // Called on the run's thread after its last progress call, so the bar
+    // has reached its end when the page handles the news.
+    m_pRun->Start(std::move(request), m_runProgress, [this, serial](const BatchOutcome& outcome) {
+        m_runOutcome = outcome;
+        QMetaObject::invokeMethod(this, [this, serial] { OnRunDone(serial); }, Qt::QueuedConnection);
+    });
+}
+
+void BatchPage::OnRunDone(unsigned serial)
+{
+    // Late news of a run that OnDestroy already waited for.
+    if (!m_pRun || serial != m_nRunSerial)
+        return;
+    EndRun(this);
+}
+
+void BatchPage::EndRun(QWidget* owner)
+{
+    WaitForRun();
+    ReportRun(owner);
+}
+
+void BatchPage::WaitForRun()
+{
+    m_pRun->Wait();
+    m_pRun.reset();
+    m_lastOutcome = std::move(m_runOutcome);
+    m_runOutcome = BatchOutcome();
+    SetBusy(false, 0);
+}
+
+void BatchPage::ReportRun(QWidget* owner)
+{
+    m_services.prompts.ShowMessage(owner, m_lastOutcome.message,
+                                   m_lastOutcome.failures.empty() ? MessageIcon::None : MessageIcon::Warning);
+    emit ConversionFinished();
+}
+
+void BatchPage::OnProgressRange(std::int64_t lower, std::int64_t upper)
+{
+    if (m_progress)
+        m_progress->setRange(ClampedToInt(lower), ClampedToInt(upper));
+    emit ProgressRangeSet(lower, upper);
+}
+
+void BatchPage::OnProgressPosition(std::int64_t position)
+{
+    if (m_progress)
+        m_progress->setValue(ClampedToInt(position));
+    emit ProgressPositionSet(position);
+}
+
+void BatchPage::SetBusy(bool busy, int keep)
+{
+    for (const int id : kInputControls) {
+        if (QWidget* control = GetDlgItem(id))
+            control->setEnabled(!busy || id == keep);
+    }
+    if (auto* convert = GetDlgItemAs<QPushButton>(res::IDC_CONVERT))
+        convert->setText(busy && keep == res::IDC_CONVERT ? kStopCaption : "Convert");
+    if (auto* addFolder = GetDlgItemAs<QPushButton>(res::IDC_ADD_FOLDER))
+        addFolder->setText(busy && keep == res::IDC_ADD_FOLDER ? kStopCaption : "AddFolder");
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void BatchPage::OnPaint(QPainter& painter, const QRect& clientRect)
+{
+    m_picture.DrawPreview(painter, clientRect, m_strInFile, m_nInType);
+}
+
+void BatchPage::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!m_pScan && !m_pRun && !DroppedPaths::Of(event->mimeData()).Empty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void BatchPage::dropEvent(QDropEvent* event)
+{
+    DroppedPaths dropped = DroppedPaths::Of(event->mimeData());
+    if (m_pScan || m_pRun || dropped.Empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+
+    QWidget* outDir = GetDlgItem(res::IDC_OUT_DIR);
+    if (outDir && outDir->geometry().contains(event->position().toPoint()) && dropped.files.empty()
+        && dropped.folders.size() == 1) {
+        UpdateData(true);
+        m_strOutDir = dropped.folders.front();
+        if (!IsSeparator(m_strOutDir.back()))
+            m_strOutDir += kSeparator;
+        UpdateData(false);
+        return;
+    }
+
+    // As AddFile would: each file previewed in turn, the last one stays.
+    for (const std::string& file : dropped.files) {
+        m_strInFile = file;
+        m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
+        AddToList(file);
+    }
+    if (!dropped.files.empty() && m_preview)
+        m_preview->update();
+    // As AddFolder would: the last folder is where AddFolder opens next.
+    if (!dropped.folders.empty()) {
+        m_strInDir = dropped.folders.back();
+        StartScan(std::move(dropped.folders));
+    }
+}
+
+bool BatchPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // The Delete key on the list does what the Delete button does.
+    if (watched == m_fileList && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        OnDelete();
+        return true;
+    }
+    return PageBase::eventFilter(watched, event);
 }

@@ -1,0 +1,221 @@
+#pragma once
+
+// A Batch page on a shown parent, driven with scripted prompts and run on a
+// real conversion engine whose workers are the built tessaglyph-convert.
+#include "BatchPage.h"
+
+#include "ConversionEngine.h"
+#include "FakePrompts.h"
+#include "ResourceIds.h"
+#include "WaitUntil.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// One engine for the whole test program: starting workers costs time.
+inline ConversionEngine& BatchTestEngine()
+{
+    static ConversionEngine engine([] {
+        EngineOptions options;
+        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
+        options.conversionWorkers = 2;
+        return options;
+    }());
+    return engine;
+}
+
+// One conversion worker that hangs on any file whose name holds "hang" and
+// is killed after a second: a run is then surely still going when a test
+// stops it or closes the window.
+inline ConversionEngine& HangingTestEngine()
+{
+    static ConversionEngine engine([] {
+        EngineOptions options;
+        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
+        options.conversionWorkers = 1;
+        options.jobTimeLimit = std::chrono::seconds(1);
+        options.environment = {"TESSAGLYPH_TEST_HANG_MARKER=hang"};
+        return options;
+    }());
+    return engine;
+}
+
+// FakePrompts that also calls `onMessage` when a message is shown, so a test
+// can look at the page at that moment.
+class WatchingPrompts : public FakePrompts {
+public:
+    std::function<void(const std::string&)> onMessage;
+
+    void ShowMessage(QWidget* owner, const std::string& text, MessageIcon icon = MessageIcon::None) override
+    {
+        if (onMessage)
+            onMessage(text);
+        FakePrompts::ShowMessage(owner, text, icon);
+    }
+};
+
+class BatchPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_parent.resize(700, 500);
+        m_parent.show();
+    }
+
+    void TearDown() override
+    {
+        if (m_page)
+            m_page->DestroyWindow();
+    }
+
+    std::string Path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string ConfigPath() const { return Path("config.ini"); }
+
+    // Makes the page as the main dialog does, on the given engine.
+    void CreatePage(ConversionEngine* engine = &BatchTestEngine())
+    {
+        if (m_page)
+            m_page->DestroyWindow();
+        m_services = std::make_unique<PageServices>(PageServices{m_prompts, ConfigPath(), engine});
+        m_page = std::make_unique<BatchPage>(*m_services);
+        ASSERT_TRUE(m_page->Create(res::IDD_BATCH, &m_parent));
+        m_page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_parent));
+    }
+
+    // A file with a few bytes that are no picture, its folders made first.
+    std::string Touch(const std::string& name) const
+    {
+        const std::string path = Path(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << "not a picture";
+        return path;
+    }
+
+    // A picture of one colour, written as PNG whatever its name.
+    std::string MakePicture(const std::string& name, const QColor& colour, int width = 40, int height = 30) const
+    {
+        const std::string path = Path(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
+        EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+        return path;
+    }
+
+    void WriteConfig(const std::string& text) const { std::ofstream(ConfigPath(), std::ios::binary) << text; }
+
+    std::string ReadConfig() const
+    {
+        std::ifstream in(ConfigPath(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // The settings file's lines, without their line ends.
+    std::vector<std::string> ConfigLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(ReadConfig());
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    bool ConfigHasLine(const std::string& line) const
+    {
+        const std::vector<std::string> lines = ConfigLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    // The user adds these files with AddFile, one after the other.
+    void AddFiles(const std::vector<std::string>& paths)
+    {
+        for (const std::string& path : paths) {
+            m_prompts.openFileAnswers.push_back(path);
+            Button(res::IDC_ADD_FILE)->click();
+        }
+    }
+
+    // The user picks `folder` in AddFolder; waits for the scan to end.
+    bool AddFolder(const std::string& folder)
+    {
+        m_prompts.folderAnswers.push_back(folder);
+        Button(res::IDC_ADD_FOLDER)->click();
+        return WaitUntil([this] { return !m_page->IsScanning(); }, 30000);
+    }
+
+    bool WaitForRunEnd() const
+    {
+        return WaitUntil([this] { return !m_page->IsConverting(); }, 30000);
+    }
+
+    std::vector<std::string> Listed() const { return m_page->FileList().Entries(); }
+
+    // What the list view shows, top to bottom.
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> rows;
+        QAbstractItemModel* model = m_page->FileListView()->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows.push_back(model->index(row, 0).data().toString().toStdString());
+        return rows;
+    }
+
+    void Select(const std::string& path)
+    {
+        QListView* view = m_page->FileListView();
+        const auto row = m_page->FileList().IndexOf(path);
+        ASSERT_TRUE(row.has_value()) << path;
+        view->setCurrentIndex(view->model()->index(static_cast<int>(*row), 0));
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> texts;
+        for (const FakePrompts::Message& m : m_prompts.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+
+    QPushButton* Button(int id) const { return m_page->GetDlgItemAs<QPushButton>(id); }
+    QLineEdit* OutDirEdit() const { return m_page->GetDlgItemAs<QLineEdit>(res::IDC_OUT_DIR); }
+    QComboBox* Combo() const { return m_page->GetDlgItemAs<QComboBox>(res::IDC_OUT_TYPE); }
+    QProgressBar* Bar() const { return m_page->GetDlgItemAs<QProgressBar>(res::IDC_PROGRESS); }
+    QWidget* Frame() const { return m_page->GetDlgItem(res::IDC_PREVIEW); }
+
+    // The colour in the middle of the preview frame, once it has repainted.
+    QColor PreviewCentre() const
+    {
+        const QImage image = Frame()->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+
+    QTemporaryDir m_dir;
+    WatchingPrompts m_prompts;
+    QWidget m_parent;
+    std::unique_ptr<PageServices> m_services;
+    std::unique_ptr<BatchPage> m_page;
+};
