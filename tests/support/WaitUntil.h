@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <functional>
 
@@ -14,7 +15,11 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 50
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Sleep in the event loop until something happens or 10 ms pass, so
+        // a wait does not spin a core the code under test needs.
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }
