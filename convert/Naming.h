@@ -11,6 +11,16 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
+// Windows also takes '/' between folders; elsewhere only the native one counts.
+constexpr bool IsPathSeparator(char c)
+{
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == kPathSeparator;
+#endif
+}
+
 // The file name after the last separator, without its last dot and what
 // follows ("a.b.png" gives "a.b", "readme" stays "readme"). A dot in a folder
 // name never counts. UTF-8 is safe here: '/' and '.' never occur inside a

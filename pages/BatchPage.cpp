@@ -4,6 +4,7 @@
 #include "ConvertMessages.h"
 #include "DroppedPaths.h"
 #include "FolderBrowser.h"
+#include "Naming.h"
 #include "OutputFormat.h"
 #include "PageSettings.h"
 #include "Prompts.h"
@@ -33,19 +34,6 @@ constexpr int kInputControls[] = {
 
 constexpr char kStopCaption[] = "Stop";
 
-#ifdef _WIN32
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-constexpr char kSeparator = '\\';
-#else
-bool IsSeparator(char c)
-{
-    return c == '/';
-}
-constexpr char kSeparator = '/';
-#endif
 
 int ClampedToInt(std::int64_t value)
 {
@@ -202,7 +190,7 @@ void BatchPage::OnAddFolder()
     if (result.empty())
         return;
     // A root keeps its only separator.
-    if (result.size() > 1 && IsSeparator(result.back()))
+    if (result.size() > 1 && IsPathSeparator(result.back()))
         result.pop_back();
     m_strInDir = result;
     ScanFolder(m_strInDir);
@@ -417,8 +405,8 @@ void BatchPage::dropEvent(QDropEvent* event)
         && dropped.folders.size() == 1) {
         UpdateData(true);
         m_strOutDir = dropped.folders.front();
-        if (!IsSeparator(m_strOutDir.back()))
-            m_strOutDir += kSeparator;
+        if (!IsPathSeparator(m_strOutDir.back()))
+            m_strOutDir += kPathSeparator;
         UpdateData(false);
         return;
     }

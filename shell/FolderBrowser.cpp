@@ -1,29 +1,12 @@
 #include "FolderBrowser.h"
 
+#include "Naming.h"
 #include "Prompts.h"
-
-namespace {
-
-#ifdef _WIN32
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-constexpr char kSeparator = '\\';
-#else
-bool IsSeparator(char c)
-{
-    return c == '/';
-}
-constexpr char kSeparator = '/';
-#endif
-
-}  // namespace
 
 bool FolderBrowser(IPrompts& prompts, std::string& result, std::string initial, QWidget* owner)
 {
     // Removing the only character of "/" would name no folder at all.
-    if (initial.size() > 1 && IsSeparator(initial.back()))
+    if (initial.size() > 1 && IsPathSeparator(initial.back()))
         initial.pop_back();
 
     const std::optional<std::string> chosen = prompts.BrowseForFolder(owner, initial);
@@ -31,8 +14,8 @@ bool FolderBrowser(IPrompts& prompts, std::string& result, std::string initial, 
         return false;
     if (!chosen->empty()) {
         result = *chosen;
-        if (!IsSeparator(result.back()))
-            result += kSeparator;
+        if (!IsPathSeparator(result.back()))
+            result += kPathSeparator;
     }
     return true;
 }
