@@ -5,6 +5,7 @@
 #include "BatchPage.h"
 
 #include "ConversionEngine.h"
+#include "TestEngine.h"
 #include "FakePrompts.h"
 #include "ResourceIds.h"
 #include "WaitUntil.h"
@@ -30,18 +31,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-// One engine for the whole test program: starting workers costs time.
-inline ConversionEngine& BatchTestEngine()
-{
-    static ConversionEngine engine([] {
-        EngineOptions options;
-        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
-        options.conversionWorkers = 2;
-        return options;
-    }());
-    return engine;
-}
 
 // One conversion worker that hangs on any file whose name holds "hang" and
 // is killed after a second: a run is then surely still going when a test
@@ -92,7 +81,7 @@ protected:
     std::string ConfigPath() const { return Path("config.ini"); }
 
     // Makes the page as the main dialog does, on the given engine.
-    void CreatePage(ConversionEngine* engine = &BatchTestEngine())
+    void CreatePage(ConversionEngine* engine = &TestEngine())
     {
         if (m_page)
             m_page->DestroyWindow();

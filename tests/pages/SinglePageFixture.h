@@ -5,6 +5,7 @@
 #include "SinglePage.h"
 
 #include "ConversionEngine.h"
+#include "TestEngine.h"
 #include "FakePrompts.h"
 #include "ResourceIds.h"
 
@@ -22,18 +23,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-// One engine for the whole test program: starting workers costs time.
-inline ConversionEngine& TestEngine()
-{
-    static ConversionEngine engine([] {
-        EngineOptions options;
-        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
-        options.conversionWorkers = 2;
-        return options;
-    }());
-    return engine;
-}
 
 class SinglePageTest : public testing::Test {
 protected:
