@@ -7,6 +7,11 @@ PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth x11-utils libx11-dev fonts-wqy-microhei"
+# `--hardening`: also clang with its sanitizer and libFuzzer runtimes, and
+# llvm-symbolizer for readable reports (`make sanitize`, `make fuzz`).
+if [ "${1:-}" = "--hardening" ]; then
+  PACKAGES="$PACKAGES clang libclang-rt-14-dev llvm-14"
+fi
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,83 @@
+// Every input a fuzzer ever found (regressions/<target>/) and every seed
+// (corpus/<target>/, and PngSuite for the decoder) through its target's
+// checker, so a fault once found stays fixed in every build.
+#include "FuzzChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Checker = std::string (*)(const std::uint8_t*, std::size_t);
+
+struct Target {
+    const char* name;
+    Checker check;
+    std::vector<std::string> extraSeedFolders;
+};
+
+std::ostream& operator<<(std::ostream& out, const Target& target)
+{
+    return out << target.name;
+}
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs every file of the folders through the checker; the count of files
+// replayed, with a failure recorded for each broken property.
+std::size_t Replay(const Target& target, const std::vector<fs::path>& folders)
+{
+    std::size_t count = 0;
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec))
+            continue;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (!entry.is_regular_file() || entry.path().filename().string().front() == '.' ||
+                entry.path().extension() == ".md")
+                continue;
+            const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
+            EXPECT_EQ(target.check(bytes.data(), bytes.size()), "") << entry.path();
+            ++count;
+        }
+    }
+    return count;
+}
+
+const fs::path kFuzzDir = TESSAGLYPH_FUZZ_DIR;
+
+class FuzzReplay : public testing::TestWithParam<Target> {};
+
+TEST_P(FuzzReplay, PropertiesHoldForEverySeed)
+{
+    std::vector<fs::path> folders{kFuzzDir / "corpus" / GetParam().name};
+    for (const std::string& extra : GetParam().extraSeedFolders)
+        folders.emplace_back(extra);
+    EXPECT_GT(Replay(GetParam(), folders), 0u) << "the target has no seeds";
+}
+
+TEST_P(FuzzReplay, PropertiesHoldForEveryInputFuzzingFound)
+{
+    Replay(GetParam(), {kFuzzDir / "regressions" / GetParam().name});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, FuzzReplay,
+    testing::Values(Target{"ini_file", CheckIniFile, {}}, Target{"naming", CheckNaming, {}},
+                    Target{"worker_messages", CheckWorkerMessages, {}},
+                    Target{"launch_command", CheckLaunchCommand, {}},
+                    Target{"picture_decoder", CheckPictureDecoder, {std::string(TESSAGLYPH_TESTDATA_DIR) + "/pngsuite"}}),
+    [](const testing::TestParamInfo<Target>& target) { return std::string(target.param.name); });
+
+}  // namespace
