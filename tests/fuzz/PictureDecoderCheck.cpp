@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -30,6 +31,37 @@ void PrepareLikeAWorker()
         MagickCore::SetMagickResourceLimit(MagickCore::HeightResource, kFuzzSideLimit);
         MagickCore::SetMagickResourceLimit(MagickCore::AreaResource, kFuzzAreaLimit);
     });
+}
+
+// libFuzzer sees coverage only in our own code; ImageMagick, LibRaw and the
+// codec libraries are not instrumented, so every picture would look alike to
+// it. Each distinct outcome (a refusal's reason, or the kind and rough size
+// of what was decoded) marks one of these counters instead, which libFuzzer
+// reads like coverage: inputs that reach new outcomes are kept and mutated
+// further. In a build without libFuzzer nobody reads them.
+constexpr std::size_t kOutcomeSlots = 4096;
+__attribute__((used, section("__libfuzzer_extra_counters"))) std::uint8_t g_outcomes[kOutcomeSlots];
+
+void NoteOutcome(const std::string& outcome)
+{
+    g_outcomes[std::hash<std::string>{}(outcome) % kOutcomeSlots] = 1;
+}
+
+unsigned Log2(std::size_t n)
+{
+    unsigned bits = 0;
+    while (n >>= 1)
+        ++bits;
+    return bits;
+}
+
+std::string DecodedKind(const DecodedPicture& picture, std::uint32_t hint, std::uint32_t minSide)
+{
+    const Magick::Image& image = picture.image;
+    return std::to_string(hint) + "/" + std::to_string(minSide) + ":" + std::to_string(image.colorSpace()) + "," +
+           std::to_string(image.depth()) + "," + std::to_string(image.matte()) + "," +
+           std::to_string(image.classType()) + "," + std::to_string(Log2(image.columns())) + "x" +
+           std::to_string(Log2(image.rows())) + "," + std::to_string(picture.reduced);
 }
 
 bool Upright(MagickCore::OrientationType orientation)
@@ -58,12 +90,14 @@ std::string CheckPictureDecoder(const std::uint8_t* data, std::size_t size)
     DecodedPicture picture;
     std::string error;
     if (!DecodePicture(data, size, hint, minSide, minSide, picture, error)) {
+        NoteOutcome(std::to_string(hint) + "/" + std::to_string(minSide) + ":" + error);
         if (error.empty())
             return "a refused picture has no reason";
         if (picture.fullWidth != 0 || picture.fullHeight != 0 || picture.image.isValid())
             return "a refused picture left pixels behind";
         return {};
     }
+    NoteOutcome(DecodedKind(picture, hint, minSide));
     const std::size_t width = picture.image.columns();
     const std::size_t height = picture.image.rows();
     if (width == 0 || height == 0)
