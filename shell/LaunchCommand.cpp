@@ -255,3 +255,8 @@ std::string QuoteWindowsArgument(std::string_view argument)
     quoted += '"';
     return quoted;
 }
+
+std::string BuildWindowsCommandLine(std::string_view commandTemplate, const std::string& url)
+{
+    return CutCommandTemplate(commandTemplate) + " " + QuoteWindowsArgument(url);
+}

@@ -45,3 +45,8 @@ std::vector<std::string> DesktopFileCandidates(std::string_view desktopId);
 // CommandLineToArgvW read back): quoted, inner quotes escaped, backslashes in
 // front of a quote doubled.
 std::string QuoteWindowsArgument(std::string_view argument);
+
+// The Windows command line that opens url with a registered open command:
+// the template cut at its placeholder, one blank, and url as one quoted
+// argument.
+std::string BuildWindowsCommandLine(std::string_view commandTemplate, const std::string& url);

@@ -267,7 +267,7 @@ int LaunchUrl(const std::string& url, int showCommand, const LaunchOptions&)
         || !ReadClassesRootDefault(className + L"\\shell\\open\\command", commandTemplate))
         return result;
     // The address is quoted as one argument, so it cannot add arguments of its own.
-    std::wstring commandLine = Wide(CutCommandTemplate(Utf8(commandTemplate)) + " " + QuoteWindowsArgument(url));
+    std::wstring commandLine = Wide(BuildWindowsCommandLine(Utf8(commandTemplate), url));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

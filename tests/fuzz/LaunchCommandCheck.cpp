@@ -32,6 +32,78 @@ std::string QuotedLine(const std::vector<std::string>& arguments)
     return line;
 }
 
+bool IsWindowsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// How a Windows program's C runtime reads its command line into arguments
+// (the rules since Visual C++ 2008), written independently of the launcher:
+// the program name runs to the first blank outside quotes, its quotes only
+// group; after it, blanks separate outside quotes, 2n backslashes before a
+// quote give n and the quote opens or closes, 2n+1 give n and a literal
+// quote, "" inside quotes is a literal quote, other backslashes are literal.
+std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
+{
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    std::string program;
+    bool inQuotes = false;
+    for (; i < line.size() && (inQuotes || !IsWindowsBlank(line[i])); ++i) {
+        if (line[i] == '"')
+            inQuotes = !inQuotes;
+        else
+            program += line[i];
+    }
+    arguments.push_back(program);
+    for (;;) {
+        while (i < line.size() && IsWindowsBlank(line[i]))
+            ++i;
+        if (i == line.size())
+            return arguments;
+        std::string argument;
+        inQuotes = false;
+        while (i < line.size() && (inQuotes || !IsWindowsBlank(line[i]))) {
+            std::size_t backslashes = 0;
+            while (i < line.size() && line[i] == '\\') {
+                ++backslashes;
+                ++i;
+            }
+            if (i < line.size() && line[i] == '"') {
+                argument.append(backslashes / 2, '\\');
+                if (backslashes % 2 == 1) {
+                    argument += '"';
+                    ++i;
+                } else if (inQuotes && i + 1 < line.size() && line[i + 1] == '"') {
+                    argument += '"';
+                    i += 2;
+                } else {
+                    inQuotes = !inQuotes;
+                    ++i;
+                }
+                continue;
+            }
+            argument.append(backslashes, '\\');
+            if (i < line.size() && (inQuotes || !IsWindowsBlank(line[i])))
+                argument += line[i++];
+        }
+        arguments.push_back(argument);
+    }
+}
+
+// The Windows fallback: the program's C runtime must read the address back
+// as one argument, the last, whatever the registered template holds.
+std::string CheckWindowsCommand(std::string_view commandTemplate, const std::string& url)
+{
+    // A registry text ends at its first zero, and so does a command line.
+    if (commandTemplate.find('\0') != std::string_view::npos)
+        return {};
+    const std::vector<std::string> arguments = SplitWindowsCommandLine(BuildWindowsCommandLine(commandTemplate, url));
+    if (arguments.size() < 2 || arguments.back() != url)
+        return "on Windows the address does not arrive as the last argument, whole";
+    return {};
+}
+
 std::string CheckCommand(std::string_view commandTemplate, const std::string& url)
 {
     const Command command = BuildLaunchCommand(commandTemplate, url);
@@ -72,6 +144,8 @@ std::string CheckLaunchCommand(const std::uint8_t* data, std::size_t size)
     }
 
     std::string failure = CheckCommand(commandTemplate, url);
+    if (failure.empty())
+        failure = CheckWindowsCommand(commandTemplate, url);
     if (!failure.empty())
         return failure;
 
