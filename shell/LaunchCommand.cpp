@@ -127,6 +127,47 @@ void AddCandidates(std::string_view id, const std::string& prefix, std::vector<s
     }
 }
 
+bool IsWindowsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+struct OpenQuote {
+    bool open = false;
+    bool inProgramName = false;
+};
+
+// Whether a Windows command line ends inside quotes, read as the C runtime
+// reads it (see QuoteWindowsArgument): in the program name quotes only
+// group; after it, a quote behind an odd number of backslashes is text, and
+// "" inside quotes is a literal quote.
+OpenQuote FindOpenQuote(std::string_view line)
+{
+    std::size_t i = 0;
+    bool inQuotes = false;
+    for (; i < line.size() && (inQuotes || !IsWindowsBlank(line[i])); ++i) {
+        if (line[i] == '"')
+            inQuotes = !inQuotes;
+    }
+    if (inQuotes)
+        return {true, true};
+    std::size_t backslashes = 0;
+    for (; i < line.size(); ++i) {
+        if (line[i] == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (line[i] == '"' && backslashes % 2 == 0) {
+            if (inQuotes && i + 1 < line.size() && line[i + 1] == '"')
+                ++i;
+            else
+                inQuotes = !inQuotes;
+        }
+        backslashes = 0;
+    }
+    return {inQuotes, false};
+}
+
 } // namespace
 
 std::string CutCommandTemplate(std::string_view commandTemplate)
@@ -258,5 +299,18 @@ std::string QuoteWindowsArgument(std::string_view argument)
 
 std::string BuildWindowsCommandLine(std::string_view commandTemplate, const std::string& url)
 {
-    return CutCommandTemplate(commandTemplate) + " " + QuoteWindowsArgument(url);
+    std::string command = CutCommandTemplate(commandTemplate);
+    // A placeholder inside a quoted argument ("--url=%1") leaves that quote
+    // open at the cut, and the address would be read into it and split at
+    // its blanks. Closed here, the address stays one argument.
+    const OpenQuote quote = FindOpenQuote(command);
+    if (quote.open) {
+        if (!quote.inProgramName) {
+            // Backslashes before the closing quote would escape it; doubled, they stay text.
+            const std::size_t text = command.find_last_not_of('\\');
+            command.append(command.size() - (text == std::string::npos ? 0 : text + 1), '\\');
+        }
+        command += '"';
+    }
+    return command + " " + QuoteWindowsArgument(url);
 }

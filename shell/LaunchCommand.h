@@ -48,5 +48,7 @@ std::string QuoteWindowsArgument(std::string_view argument);
 
 // The Windows command line that opens url with a registered open command:
 // the template cut at its placeholder, one blank, and url as one quoted
-// argument.
+// argument. A quote the cut leaves open (a placeholder inside a quoted
+// argument, "--url=%1") is closed first, so url always reaches the program
+// as exactly one argument, its last.
 std::string BuildWindowsCommandLine(std::string_view commandTemplate, const std::string& url);
