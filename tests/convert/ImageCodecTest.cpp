@@ -6,6 +6,8 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -50,6 +52,25 @@ void SaveJpegWithOrientation(const Magick::Image& picture, std::uint16_t orienta
     SavePicture(tagged, "JPEG", path);
 }
 
+// x265, libheif's HEIC encoder, leaks a block for every encoder it opens.
+// The program never writes HEIC; the test writes its phone picture in a
+// child process, so the leak leaves with the child and the leak checker
+// needs no exception for it.
+bool SavePictureInChild(const Magick::Image& picture, const std::string& magick, const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            SavePicture(picture, magick, path);
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class ImageCodecTest : public testing::Test {
 protected:
     TempFolder folder;
@@ -82,7 +103,7 @@ TEST_F(ImageCodecTest, DecodesByContentWhateverTheName)
 
 TEST_F(ImageCodecTest, DecodesHeicPhotos)
 {
-    SavePicture(ColourPicture(46, 36), "HEIC", folder.File("phone.heic"));
+    ASSERT_TRUE(SavePictureInChild(ColourPicture(46, 36), "HEIC", folder.File("phone.heic")));
     ImageCodec codec(folder.File("phone.heic"), kTypeUnknown);
     ASSERT_TRUE(codec.IsValid()) << codec.GetLastError();
     EXPECT_EQ(codec.GetWidth(), 46u);
