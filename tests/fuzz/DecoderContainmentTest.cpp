@@ -6,6 +6,7 @@
 // around them still come out.
 #include "BatchRun.h"
 #include "ConversionEngine.h"
+#include "EngineTestSupport.h"
 #include "OutputFormat.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 namespace {
 
@@ -25,26 +25,6 @@ using namespace std::chrono_literals;
 
 const fs::path kFailures = fs::path(TESSAGLYPH_FUZZ_DIR) / "library-failures" / "picture_decoder";
 const fs::path kSuite = fs::path(TESSAGLYPH_TESTDATA_DIR) / "pngsuite";
-
-class Scratch {
-public:
-    Scratch()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaglyph-contain-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~Scratch()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    fs::path operator/(const std::string& name) const { return m_path / name; }
-
-private:
-    fs::path m_path;
-};
 
 struct NoProgress final : IBatchProgress {
     void SetRange(std::int64_t, std::int64_t) override {}
@@ -81,33 +61,33 @@ std::vector<fs::path> RecordedFailures()
 
 TEST(DecoderContainment, EachFailingInputCostsOnlyItsOwnFile)
 {
-    Scratch dir;
+    const enginetest::ScratchDir dir;
     fs::create_directories(dir / "in");
     fs::create_directories(dir / "out");
     std::vector<std::string> good;
     std::vector<std::string> entries;
     auto addGood = [&](const char* suiteName, const std::string& as) {
         fs::copy_file(kSuite / suiteName, dir / ("in/" + as));
-        good.push_back((dir / ("in/" + as)).string());
+        good.push_back(dir / ("in/" + as));
         entries.push_back(good.back());
     };
     addGood("basn2c08.png", "a-good.png");
     fs::copy_file(kSuite / "basn2c08.png", dir / "in/b-crashme.png");
-    entries.push_back((dir / "in/b-crashme.png").string());
+    entries.push_back(dir / "in/b-crashme.png");
     fs::copy_file(kSuite / "basn2c08.png", dir / "in/c-hangme.png");
-    entries.push_back((dir / "in/c-hangme.png").string());
+    entries.push_back(dir / "in/c-hangme.png");
     const std::vector<fs::path> failures = RecordedFailures();
     for (std::size_t i = 0; i < failures.size(); ++i) {
         const std::string name = "d" + std::to_string(i) + "-" + failures[i].filename().string();
         fs::copy_file(failures[i], dir / ("in/" + name));
-        entries.push_back((dir / ("in/" + name)).string());
+        entries.push_back(dir / ("in/" + name));
     }
     addGood("basn6a08.png", "z-good.png");
 
     ConversionEngine engine(RealWorker());
     BatchRun run(engine, engine.ConversionWorkerCount());
     NoProgress progress;
-    const BatchOutcome outcome = run.Run(BatchRequest{entries, (dir / "out").string(), {kTypeBmp}}, progress);
+    const BatchOutcome outcome = run.Run(BatchRequest{entries, dir / "out", {kTypeBmp}}, progress);
 
     EXPECT_GE(outcome.failures.size(), 2u) << "the crash and hang hooks must fail their files";
     for (const BatchFailure& failure : outcome.failures)
