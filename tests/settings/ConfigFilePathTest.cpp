@@ -44,13 +44,13 @@ TEST_F(ConfigFilePathTest, UnwritableProgramFolderUsesTheUsersConfigFolder)
 
 TEST_F(ConfigFilePathTest, WritableConfigInReadOnlyFolderKeepsPriority)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
-    WriteBytes(m_folder.Path("bin/config.ini"), "");
-    ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0555), 0);
-    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
-    ASSERT_EQ(::chmod(m_folder.Path("bin/config.ini").c_str(), 0444), 0);
-    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), "/xdg/tessaglyph/config.ini");
+    WithPermissionBitsApplied([&] {
+        WriteBytes(m_folder.Path("bin/config.ini"), "");
+        ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0555), 0);
+        EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
+        ASSERT_EQ(::chmod(m_folder.Path("bin/config.ini").c_str(), 0444), 0);
+        EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), "/xdg/tessaglyph/config.ini");
+    });
 }
 
 TEST(ConfigFilePath, RunningProgramGetsAConfigIniPath)

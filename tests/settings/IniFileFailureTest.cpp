@@ -85,64 +85,64 @@ TEST(IniFileFailure, FailedWriteLeavesTheOldFileIntact)
 
 TEST(IniFileFailure, UnreadableFileIsNeitherReadNorReplaced)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root reads and writes files regardless of their permission bits";
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
-    WriteBytes(path, kOldFile);
-    ASSERT_EQ(::chmod(path.c_str(), 0000), 0);
-    IniFile ini;
-    EXPECT_FALSE(ini.Open(path));
-    EXPECT_EQ(ini.GetString("S", "k", "d"), "d");
-    FillStore(ini);
-    EXPECT_FALSE(ini.Save(path));
-    ::chmod(path.c_str(), 0600);
-    EXPECT_EQ(ReadBytes(path), kOldFile);
+    WithPermissionBitsApplied([&] {
+        TempFolder folder;
+        const std::string path = folder.Path("config.ini");
+        WriteBytes(path, kOldFile);
+        ASSERT_EQ(::chmod(path.c_str(), 0000), 0);
+        IniFile ini;
+        EXPECT_FALSE(ini.Open(path));
+        EXPECT_EQ(ini.GetString("S", "k", "d"), "d");
+        FillStore(ini);
+        EXPECT_FALSE(ini.Save(path));
+        ::chmod(path.c_str(), 0600);
+        EXPECT_EQ(ReadBytes(path), kOldFile);
+    });
 }
 
 TEST(IniFileFailure, WriteProtectedFileIsKept)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root writes files regardless of their permission bits";
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
-    WriteBytes(path, kOldFile);
-    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    IniFile ini;
-    ASSERT_TRUE(ini.Open(path));
-    EXPECT_EQ(ini.GetString("S", "k", "d"), "old");
-    FillStore(ini);
-    EXPECT_FALSE(ini.Save(path));
-    EXPECT_EQ(ReadBytes(path), kOldFile);
+    WithPermissionBitsApplied([&] {
+        TempFolder folder;
+        const std::string path = folder.Path("config.ini");
+        WriteBytes(path, kOldFile);
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        IniFile ini;
+        ASSERT_TRUE(ini.Open(path));
+        EXPECT_EQ(ini.GetString("S", "k", "d"), "old");
+        FillStore(ini);
+        EXPECT_FALSE(ini.Save(path));
+        EXPECT_EQ(ReadBytes(path), kOldFile);
+    });
 }
 
 TEST(IniFileFailure, ReadOnlyFolderWithoutFileGivesFalseAndMakesNothing)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
-    TempFolder folder;
-    ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
-    const std::string path = folder.Path("config.ini");
-    IniFile ini;
-    EXPECT_FALSE(ini.Open(path));
-    FillStore(ini);
-    EXPECT_FALSE(ini.Save(path));
-    EXPECT_FALSE(fs::exists(path));
+    WithPermissionBitsApplied([&] {
+        TempFolder folder;
+        ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+        const std::string path = folder.Path("config.ini");
+        IniFile ini;
+        EXPECT_FALSE(ini.Open(path));
+        FillStore(ini);
+        EXPECT_FALSE(ini.Save(path));
+        EXPECT_FALSE(fs::exists(path));
+    });
 }
 
 TEST(IniFileFailure, ReadOnlyFolderWithWritableFileIsSavedInPlace)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root writes into folders regardless of their permission bits";
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
-    WriteBytes(path, kOldFile);
-    ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
-    IniFile ini;
-    ASSERT_TRUE(ini.Open(path));
-    ASSERT_TRUE(ini.SetString("S", "k", "new"));
-    EXPECT_TRUE(ini.Save(path));
-    EXPECT_EQ(ReadBytes(path), "[S]\r\nk=new\r\n");
+    WithPermissionBitsApplied([&] {
+        TempFolder folder;
+        const std::string path = folder.Path("config.ini");
+        WriteBytes(path, kOldFile);
+        ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+        IniFile ini;
+        ASSERT_TRUE(ini.Open(path));
+        ASSERT_TRUE(ini.SetString("S", "k", "new"));
+        EXPECT_TRUE(ini.Save(path));
+        EXPECT_EQ(ReadBytes(path), "[S]\r\nk=new\r\n");
+    });
 }
 
 TEST(IniFileSave, KeepsPermissionBitsAndWritesThroughSymbolicLinks)

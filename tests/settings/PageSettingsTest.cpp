@@ -147,14 +147,14 @@ TEST_F(PageSettingsTest, UnusablePathsGiveDefaultsAndFalse)
 
 TEST_F(PageSettingsTest, UnreadableFileIsNotReplacedByOneSection)
 {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root reads files regardless of their permission bits";
-    WriteBytes(m_path, kBatchLayout);
-    ASSERT_EQ(::chmod(m_path.c_str(), 0200), 0);
-    EXPECT_EQ(LoadSingleSettings(m_path).OutDir, "");
-    EXPECT_FALSE(SaveSingleSettings(m_path, SomeSingle()));
-    ::chmod(m_path.c_str(), 0600);
-    EXPECT_EQ(ReadBytes(m_path), kBatchLayout);
+    WithPermissionBitsApplied([&] {
+        WriteBytes(m_path, kBatchLayout);
+        ASSERT_EQ(::chmod(m_path.c_str(), 0200), 0);
+        EXPECT_EQ(LoadSingleSettings(m_path).OutDir, "");
+        EXPECT_FALSE(SaveSingleSettings(m_path, SomeSingle()));
+        ::chmod(m_path.c_str(), 0600);
+        EXPECT_EQ(ReadBytes(m_path), kBatchLayout);
+    });
 }
 
 TEST_F(PageSettingsTest, TextWithLineBreakIsRefusedButTheRestIsSaved)
