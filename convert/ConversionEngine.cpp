@@ -69,20 +69,6 @@ double ExpectedCost(std::uint32_t typeCode)
 }
 constexpr double kDecodeCost = 1.0;
 
-ConversionResult FailedResult(const ConversionJob& job, const std::string& reason)
-{
-    ConversionResult result;
-    result.decodeError = reason;
-    for (const OutputRequest& o : job.outputs)
-        result.outputs.push_back(OutputResult{o.path, o.typeCode, false, reason});
-    return result;
-}
-
-std::string FaultReason(const WorkerReply& reply)
-{
-    return "the picture could not be converted: " + reply.detail;
-}
-
 }  // namespace
 
 std::vector<std::vector<std::size_t>> SplitOutputs(const std::vector<OutputRequest>& outputs, std::size_t groups)
@@ -130,16 +116,14 @@ ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJo
     const std::uint64_t id = m_nextJobId++;
     const auto request = EncodeConvertRequest(id, share);
     if (!request)
-        return FailedResult(share, "the file name is too long");
-    const WorkerReply reply = m_conversions.Exchange(slot, *request, m_options.jobTimeLimit);
+        return FailedConversionResult(share, "the file name is too long");
+    const auto answersShare = [&](const WorkerMessage& answer, std::string* why) {
+        return AnswersConvertRequest(answer, id, share, why);
+    };
+    WorkerReply reply = m_conversions.Exchange(slot, *request, m_options.jobTimeLimit, answersShare);
     if (reply.fault != WorkerFault::None)
-        return FailedResult(share, FaultReason(reply));
-    std::string why;
-    if (!AnswersConvertRequest(reply.message, id, share, &why)) {
-        m_conversions.Discard(slot);
-        return FailedResult(share, "the picture could not be converted: " + why);
-    }
-    ConversionResult result = reply.message.result;
+        return FailedConversionResult(share, "the picture could not be converted: " + reply.detail);
+    ConversionResult result = std::move(reply.message.result);
     for (OutputResult& out : result.outputs) {
         if (!out.written && out.reason.empty())
             out.reason = result.decodeError.empty() ? "the file was not written" : result.decodeError;
@@ -153,7 +137,7 @@ ConversionResult ConversionEngine::Run(const ConversionJob& job)
         return ConversionResult{};
     const std::vector<std::size_t> slots = m_conversions.Acquire(job.outputs.size());
     if (slots.empty())
-        return FailedResult(job, "the converter is shutting down");
+        return FailedConversionResult(job, "the converter is shutting down");
 
     const auto shares = SplitOutputs(job.outputs, slots.size());
     std::vector<ConversionJob> jobs(shares.size());
@@ -200,19 +184,19 @@ PreviewResult ConversionEngine::Preview(const PreviewRequest& request)
         failed.error = "the preview request is out of range";
         return failed;
     }
-    const std::vector<std::size_t> slots = m_previews.Size() > 0 ? m_previews.Acquire(1) : std::vector<std::size_t>{};
+    const std::vector<std::size_t> slots = m_previews.Acquire(1);
     if (slots.empty()) {
         failed.error = m_previews.Size() > 0 ? "the converter is shutting down" : "this converter shows no previews";
         return failed;
     }
-    const WorkerReply reply = m_previews.Exchange(slots[0], *frame, m_options.previewTimeLimit);
-    std::string why;
+    const auto answersRequest = [&](const WorkerMessage& answer, std::string* why) {
+        return AnswersPreviewRequest(answer, id, request, why);
+    };
+    WorkerReply reply = m_previews.Exchange(slots[0], *frame, m_options.previewTimeLimit, answersRequest);
+    m_previews.Release(slots[0]);
     if (reply.fault != WorkerFault::None) {
         failed.error = "the picture could not be shown: " + reply.detail;
-    } else if (!AnswersPreviewRequest(reply.message, id, request, &why)) {
-        m_previews.Discard(slots[0]);
-        failed.error = "the picture could not be shown: " + why;
+        return failed;
     }
-    m_previews.Release(slots[0]);
-    return failed.error.empty() ? reply.message.previewResult : failed;
+    return std::move(reply.message.previewResult);
 }

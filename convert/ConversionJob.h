@@ -38,6 +38,10 @@ struct ConversionResult {
 // grey, quality 90.
 ConversionResult RunConversionJob(const ConversionJob& job);
 
+// A job none of whose outputs was written, for the same reason: the input
+// could not be read, or whatever was to run the job failed.
+ConversionResult FailedConversionResult(const ConversionJob& job, const std::string& reason);
+
 // Whatever runs jobs: this process (tests, tools) or the worker pool.
 class IJobRunner {
 public:

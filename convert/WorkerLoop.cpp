@@ -42,15 +42,6 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
     return true;
 }
 
-ConversionResult FailedConversion(const ConversionJob& job, const std::string& reason)
-{
-    ConversionResult result;
-    result.decodeError = reason;
-    for (const OutputRequest& o : job.outputs)
-        result.outputs.push_back(OutputResult{o.path, o.typeCode, false, reason});
-    return result;
-}
-
 class Worker {
 public:
     explicit Worker(const WorkerJobFunctions& jobs)
@@ -67,7 +58,7 @@ public:
             ConversionResult result = Convert(request.job);
             if (auto frame = EncodeConvertResponse(request.jobId, result))
                 return *frame;
-            return *EncodeConvertResponse(request.jobId, FailedConversion(request.job, "the answer was too large"));
+            return *EncodeConvertResponse(request.jobId, FailedConversionResult(request.job, "the answer was too large"));
         }
         ApplyTestHooks(request.preview.path);
         PreviewResult result = Preview(request.preview);
@@ -95,7 +86,7 @@ private:
         try {
             return m_jobs.convert(job);
         } catch (const std::exception& e) {
-            return FailedConversion(job, std::string("the conversion failed: ") + e.what());
+            return FailedConversionResult(job, std::string("the conversion failed: ") + e.what());
         }
     }
 

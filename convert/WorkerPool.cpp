@@ -57,7 +57,7 @@ void WorkerPool::Release(std::size_t slot)
 }
 
 WorkerReply WorkerPool::Exchange(std::size_t slot, const std::vector<std::uint8_t>& request,
-                                 std::chrono::milliseconds timeLimit)
+                                 std::chrono::milliseconds timeLimit, const AnswerCheck& answers)
 {
     // The slot is held by this caller alone, so its process needs no lock.
     std::unique_ptr<WorkerProcess>& process = m_slots[slot].process;
@@ -74,14 +74,11 @@ WorkerReply WorkerPool::Exchange(std::size_t slot, const std::vector<std::uint8_
         }
     }
     WorkerReply reply = process->Exchange(request, timeLimit);
+    if (reply.fault == WorkerFault::None && !answers(reply.message, &reply.detail))
+        reply.fault = WorkerFault::Garbage;
     if (reply.fault != WorkerFault::None)
         process.reset();
     return reply;
-}
-
-void WorkerPool::Discard(std::size_t slot)
-{
-    m_slots[slot].process.reset();
 }
 
 void WorkerPool::Shutdown()

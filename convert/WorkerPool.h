@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,15 +34,15 @@ public:
     std::vector<std::size_t> Acquire(std::size_t most);
     void Release(std::size_t slot);
 
-    // One request and its answer on a slot the caller holds. A process that
-    // is gone or misbehaved between jobs is replaced first; after a fault the
-    // slot's process is dropped and the next request starts a new one.
-    WorkerReply Exchange(std::size_t slot, const std::vector<std::uint8_t>& request,
-                         std::chrono::milliseconds timeLimit);
+    // Whether a decoded answer answers the request sent; says why not.
+    using AnswerCheck = std::function<bool(const WorkerMessage& answer, std::string* why)>;
 
-    // Kills the slot's process, for an answer that decoded but answered
-    // something other than what was asked.
-    void Discard(std::size_t slot);
+    // One request and its answer on a slot the caller holds. A process that
+    // is gone or misbehaved between jobs is replaced first. An answer that
+    // fails `answers` is a Garbage fault. After any fault the slot's process
+    // is dropped and the next request starts a new one.
+    WorkerReply Exchange(std::size_t slot, const std::vector<std::uint8_t>& request,
+                         std::chrono::milliseconds timeLimit, const AnswerCheck& answers);
 
     // Tells every process to exit, waits briefly, kills what remains and
     // reaps all. Callers blocked in Acquire get no slot.

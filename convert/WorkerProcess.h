@@ -23,7 +23,7 @@ enum class WorkerFault {
     None,
     Crashed,   // the process ended or closed its output before answering
     TimedOut,  // no answer within the time limit; the process was killed
-    Garbage,   // an answer that is no valid frame or answers something else
+    Garbage,   // an answer that is no valid frame, or answers something else (see WorkerPool)
     NotStarted,  // the program could not be started at all
 };
 

@@ -3,20 +3,6 @@
 #include <exception>
 #include <utility>
 
-namespace {
-
-// What a runner that broke its promise not to throw leaves for the user.
-ConversionResult Failed(const ConversionJob& job, const std::string& reason)
-{
-    ConversionResult result;
-    result.decodeError = reason;
-    for (const OutputRequest& output : job.outputs)
-        result.outputs.push_back(OutputResult{output.path, output.typeCode, false, reason});
-    return result;
-}
-
-}  // namespace
-
 ConversionTask::ConversionTask(IJobRunner& runner, ConversionJob job, std::function<void()> done)
     : m_job(std::move(job))
 {
@@ -24,9 +10,9 @@ ConversionTask::ConversionTask(IJobRunner& runner, ConversionJob job, std::funct
         try {
             m_result = runner.Run(m_job);
         } catch (const std::exception& e) {
-            m_result = Failed(m_job, std::string("the conversion stopped: ") + e.what());
+            m_result = FailedConversionResult(m_job, std::string("the conversion stopped: ") + e.what());
         } catch (...) {
-            m_result = Failed(m_job, "the conversion stopped");
+            m_result = FailedConversionResult(m_job, "the conversion stopped");
         }
         if (done)
             done();
