@@ -2,7 +2,6 @@
 
 #include "OutputFormat.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,23 +27,29 @@ std::string Skipped(const std::string& folder, int error)
 
 }  // namespace
 
+bool FolderScan::IdentityOf(int fd, const std::string& folder, Identity& id, std::vector<std::string>& skipped)
+{
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        skipped.push_back(Skipped(folder, errno));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    id = Identity{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    return true;
+}
+
 FolderScan::FolderScan(FileFound onFile) : m_onFile(std::move(onFile)) {}
 
 FolderScanResult FolderScan::Run(const std::string& folder)
 {
     FolderScanResult result;
-    m_path.clear();
     m_scanned.clear();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        result.skippedFolders.push_back(Skipped(folder, errno));
-        if (fd >= 0)
-            ::close(fd);
+    Identity id{};
+    if (!IdentityOf(fd, folder, id, result.skippedFolders))
         return result;
-    }
-    const Identity id{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
-    m_path.push_back(id);
     m_scanned.insert(id);
     ScanFolder(fd, folder, result);  // takes over fd
     result.stopped = m_bStop.load();
@@ -101,24 +106,16 @@ void FolderScan::ScanFolder(int dirFd, const std::string& folder, FolderScanResu
             continue;
 
         const int childFd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW));
-        if (childFd < 0 || ::fstat(childFd, &st) != 0) {
-            result.skippedFolders.push_back(Skipped(path, errno));
-            if (childFd >= 0)
-                ::close(childFd);
+        Identity id{};
+        if (!IdentityOf(childFd, path, id, result.skippedFolders))
             continue;
-        }
-        const Identity id{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
-        const bool onPath = std::find(m_path.begin(), m_path.end(), id) != m_path.end();
         // A real folder can be met after a link already led into it; scanning
         // it again would list the same files twice under other paths.
-        if (onPath || m_scanned.count(id) != 0) {
+        if (!m_scanned.insert(id).second) {
             ::close(childFd);
             continue;
         }
-        m_scanned.insert(id);
-        m_path.push_back(id);
         ScanFolder(childFd, path, result);
-        m_path.pop_back();
     }
     ::closedir(dir);
 }

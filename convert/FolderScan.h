@@ -46,13 +46,16 @@ private:
         unsigned long long device;
         unsigned long long inode;
         bool operator<(const Identity& o) const { return device != o.device ? device < o.device : inode < o.inode; }
-        bool operator==(const Identity& o) const { return device == o.device && inode == o.inode; }
     };
 
+    // The folder open on fd; false (fd closed, the reason added to
+    // `skipped`) when it cannot be told.
+    static bool IdentityOf(int fd, const std::string& folder, Identity& id, std::vector<std::string>& skipped);
     void ScanFolder(int dirFd, const std::string& folder, FolderScanResult& result);
 
     FileFound m_onFile;
     std::atomic<bool> m_bStop{false};
-    std::vector<Identity> m_path;     // folders from the top down to the current one
-    std::set<Identity> m_scanned;     // every folder entered
+    // Every folder entered: those on the current path too, so a link back up
+    // the tree ends there.
+    std::set<Identity> m_scanned;
 };

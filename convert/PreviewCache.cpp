@@ -1,25 +1,20 @@
 #include "PreviewCache.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-namespace fs = std::filesystem;
+#include <sys/stat.h>
 
+// One stat for every repaint: the stamp is only compared, never shown.
 FileStamp StampOf(const std::string& path)
 {
     FileStamp stamp;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::exists(status))
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
         return stamp;
     stamp.exists = true;
-    if (fs::is_regular_file(status)) {
-        const std::uintmax_t size = fs::file_size(path, ec);
-        stamp.size = ec ? 0 : size;
-    }
-    const fs::file_time_type time = fs::last_write_time(path, ec);
-    stamp.modified = ec ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+    if (S_ISREG(info.st_mode))
+        stamp.size = static_cast<std::uintmax_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
     return stamp;
 }
 

@@ -14,7 +14,7 @@
 struct FileStamp {
     bool exists = false;
     std::uintmax_t size = 0;
-    std::int64_t modified = 0;  // the file system's clock ticks
+    std::int64_t modified = 0;  // nanoseconds since the epoch
 
     bool operator==(const FileStamp& other) const
     {

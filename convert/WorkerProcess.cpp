@@ -255,22 +255,26 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
             return Fault(WorkerFault::TimedOut, "no answer within " + seconds + " seconds");
     }
 
-    std::vector<std::uint8_t> pending;
-    std::vector<std::uint8_t> chunk(64 * 1024);
+    // Reads stop at the frame's end, so bytes after it (a second answer) stay
+    // in the pipe, where Healthy() finds them before the next request.
+    std::vector<std::uint8_t> frameBytes;
+    std::size_t have = 0;
     for (;;) {
-        FrameDecodeResult frame = DecodeFrame(pending.data(), pending.size());
+        FrameDecodeResult frame = DecodeFrame(frameBytes.data(), have);
         if (frame.status == FrameStatus::Invalid)
             return Fault(WorkerFault::Garbage, "the worker process sent an invalid answer (" + frame.error + ")");
         if (frame.status == FrameStatus::Complete) {
-            if (frame.size != pending.size())
-                return Fault(WorkerFault::Garbage, "the worker process sent more than one answer");
             WorkerReply reply;
             reply.message = std::move(frame.message);
             return reply;
         }
-        const ssize_t n = ::read(m_fromChild, chunk.data(), std::min(chunk.size(), frame.needed - pending.size()));
+        // Sized once the header gives the length (checked against the
+        // protocol's cap), so the payload is read straight into place.
+        if (frameBytes.size() < frame.needed)
+            frameBytes.resize(frame.needed);
+        const ssize_t n = ::read(m_fromChild, frameBytes.data() + have, frame.needed - have);
         if (n > 0) {
-            pending.insert(pending.end(), chunk.begin(), chunk.begin() + n);
+            have += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)

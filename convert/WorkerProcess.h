@@ -61,9 +61,8 @@ public:
     // Asks the process to exit, waits up to `grace`, then kills it; reaps it.
     void Shutdown(std::chrono::milliseconds grace);
 
-    pid_t Pid() const { return m_pid; }
-
-    // Only Start can make the key, so only Start makes processes.
+    // Only Start can make the key, so only Start makes processes (and
+    // make_unique can still reach the constructor).
     class StartKey {
         friend class WorkerProcess;
         StartKey() = default;
