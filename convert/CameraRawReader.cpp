@@ -1,13 +1,12 @@
 #include "CameraRawReader.h"
 
 #include "CodecEnvironment.h"
+#include "MagickReason.h"
 
 #include <libraw/libraw.h>
 
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -37,7 +36,7 @@ bool Develop(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth,
         error = "the camera raw file holds no picture";
         return false;
     }
-    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
+    if (!FitsPictureLimits(width, height)) {
         error = "the picture is too large";
         return false;
     }
@@ -80,15 +79,9 @@ bool DevelopCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t 
                       CameraRawPicture& picture, std::string& error)
 {
     picture = CameraRawPicture{};
-    try {
-        return Develop(data, size, minWidth, minHeight, picture, error);
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory";
-    } catch (const std::exception& e) {
-        error = std::string("the camera raw data cannot be developed (") + e.what() + ")";
-    } catch (...) {
-        error = "the camera raw data cannot be developed";
-    }
+    if (GuardedStep(error, "the camera raw data cannot be developed",
+                    [&] { return Develop(data, size, minWidth, minHeight, picture, error); }))
+        return true;
     picture = CameraRawPicture{};
     return false;
 }

@@ -47,9 +47,3 @@ void EnsureCodecReady()
         ApplyLimits();
     });
 }
-
-void SetCodecThreads(unsigned threads)
-{
-    EnsureCodecReady();
-    MagickCore::SetMagickResourceLimit(MagickCore::ThreadResource, std::max(1u, threads));
-}

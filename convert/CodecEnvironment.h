@@ -23,10 +23,11 @@ constexpr std::uint32_t kMaxPictureSide = 65535;
 constexpr std::uint64_t kMaxPicturePixels = 200'000'000;
 constexpr std::uint64_t kMaxInputFileBytes = std::uint64_t{1} << 30;
 
+constexpr bool FitsPictureLimits(std::uint64_t width, std::uint64_t height)
+{
+    return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxPicturePixels;
+}
+
 // Initialises ImageMagick and its limits if that has not happened yet.
 // Thread-safe; every codec entry point calls it.
 void EnsureCodecReady();
-
-// Sets how many threads ImageMagick may use in this process (at least 1).
-// For tools that convert one picture at a time on an otherwise idle machine.
-void SetCodecThreads(unsigned threads);

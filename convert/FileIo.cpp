@@ -10,31 +10,6 @@
 
 namespace {
 
-// Closes a descriptor on every way out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_nFd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_nFd >= 0)
-            ::close(m_nFd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return m_nFd; }
-    // Closes now and reports the result: a failed close can mean lost data.
-    bool Close()
-    {
-        const int fd = m_nFd;
-        m_nFd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_nFd;
-};
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -62,21 +37,6 @@ std::string RandomSuffix()
     return suffix;
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, int& errnoValue)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            errnoValue = errno;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -112,7 +72,7 @@ bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<
 {
     bytes.clear();
     // O_NONBLOCK keeps a named pipe from blocking the open; it is refused below.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.Get() < 0) {
         error = errno == ENOENT ? "the file does not exist" : FileErrorReason(errno);
         return false;
@@ -207,29 +167,55 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         return false;
     }
 
-    FileDescriptor file(fd);
-    int failure = 0;
-    bool ok = WriteAll(file.Get(), static_cast<const std::uint8_t*>(data), size, failure);
-    if (ok && ::fsync(file.Get()) != 0) {
-        failure = errno;
-        ok = false;
-    }
-    if (ok && !file.Close()) {
-        failure = errno;
-        ok = false;
-    }
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        failure = errno;
-        ok = false;
-    }
+    UniqueFd file(fd);
+    const bool ok = WriteFully(file.Get(), data, size) && ::fsync(file.Get()) == 0 && file.Close() &&
+                    ::rename(tempPath.c_str(), path.c_str()) == 0;
+    const int failure = ok ? 0 : errno;
     if (!ok) {
         ::unlink(tempPath.c_str());
         error = FileErrorReason(failure);
         return false;
     }
     // Make the rename itself durable; the file is in place either way.
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0)
         ::fsync(dir.Get());
+    return true;
+}
+
+int UniqueFd::Release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void UniqueFd::Reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+bool UniqueFd::Close()
+{
+    return ::close(Release()) == 0;
+}
+
+bool WriteFully(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
     return true;
 }

@@ -22,3 +22,28 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
 
 // A short reason for the user for a failed file-system call.
 std::string FileErrorReason(int errnoValue);
+
+// A file descriptor owned until released; closed on every way out.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return m_fd; }
+    int Release();
+    void Reset(int fd = -1);
+    // Closes now and reports the result: a failed close can mean lost data.
+    bool Close();
+
+private:
+    int m_fd = -1;
+};
+
+// Writes all `size` bytes, going on after interruptions and short writes;
+// blocks on a blocking descriptor. False with errno set when a write fails (a
+// write of nothing counts as EIO). Only calls write(), so a forked child may
+// use it.
+bool WriteFully(int fd, const void* data, std::size_t size);

@@ -9,8 +9,6 @@
 #include <Magick++.h>
 
 #include <algorithm>
-#include <exception>
-#include <new>
 
 struct ImageCodec::Impl {
     Magick::Image picture;
@@ -38,27 +36,6 @@ struct ImageCodec::Impl {
     bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight);
 };
 
-namespace {
-
-// Runs a step that uses ImageMagick and turns whatever it throws into a reason.
-template <typename Step>
-bool Guarded(std::string& error, const char* what, Step step)
-{
-    try {
-        return step();
-    } catch (const Magick::Exception& e) {
-        error = std::string(what) + " (" + ShortMagickReason(e.what()) + ")";
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory";
-    } catch (const std::exception& e) {
-        error = std::string(what) + " (" + e.what() + ")";
-    } catch (...) {
-        error = what;
-    }
-    return false;
-}
-
-}  // namespace
 
 bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth,
                             std::uint32_t minHeight)
@@ -137,7 +114,7 @@ bool ImageCodec::IsGrayScale() const
     if (!IsValid())
         return false;
     std::string ignored;
-    return Guarded(ignored, "", [&] {
+    return GuardedStep(ignored, "", [&] {
         if (m_pImpl->picture.colorSpace() == MagickCore::GRAYColorspace)
             return true;
         MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
@@ -155,12 +132,9 @@ bool ImageCodec::IncreaseBpp(std::uint32_t bits)
         return m_pImpl->Fail("only 24 bits per pixel is supported");
     m_pImpl->lastError.clear();
     Magick::Image& picture = m_pImpl->picture;
-    const bool done = Guarded(m_pImpl->lastError, "the picture cannot be converted", [&] {
+    const bool done = GuardedStep(m_pImpl->lastError, "the picture cannot be converted", [&] {
         picture.modifyImage();
-        if (picture.matte()) {
-            picture.backgroundColor(Magick::Color("white"));
-            picture.alphaChannel(MagickCore::RemoveAlphaChannel);
-        }
+        FlattenOntoWhite(picture);
         if (picture.colorSpace() != MagickCore::sRGBColorspace)
             picture.colorSpace(MagickCore::sRGBColorspace);
         picture.classType(MagickCore::DirectClass);
@@ -173,11 +147,6 @@ bool ImageCodec::IncreaseBpp(std::uint32_t bits)
 void ImageCodec::SetJpegQuality(std::uint8_t quality)
 {
     m_pImpl->encode.jpegQuality = std::clamp<std::uint8_t>(quality, 1, 100);
-}
-
-std::uint8_t ImageCodec::GetJpegQuality() const
-{
-    return m_pImpl->encode.jpegQuality;
 }
 
 bool ImageCodec::Save(const std::string& path, std::uint32_t type)
@@ -202,11 +171,10 @@ bool ImageCodec::Draw(std::uint32_t width, std::uint32_t height, std::vector<std
         return m_pImpl->Fail("there is no picture to draw");
     if (width == 0 || height == 0)
         return m_pImpl->Fail("the drawing area is empty");
-    if (width > kMaxPictureSide || height > kMaxPictureSide ||
-        static_cast<std::uint64_t>(width) * height > kMaxPicturePixels)
+    if (!FitsPictureLimits(width, height))
         return m_pImpl->Fail("the drawing area is too large");
     m_pImpl->lastError.clear();
-    const bool drawn = Guarded(m_pImpl->lastError, "the picture cannot be drawn", [&] {
+    const bool drawn = GuardedStep(m_pImpl->lastError, "the picture cannot be drawn", [&] {
         Magick::Image scaled(m_pImpl->picture);
         scaled.modifyImage();
         scaled.quiet(true);
@@ -261,7 +229,7 @@ ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
     ImageCodec copy;
     if (!IsValid())
         return copy;
-    const bool copied = Guarded(copy.m_pImpl->lastError, "the picture cannot be copied", [&] {
+    const bool copied = GuardedStep(copy.m_pImpl->lastError, "the picture cannot be copied", [&] {
         Magick::Image pixels(m_pImpl->picture);
         pixels.modifyImage();  // its own image; the pixel cache is shared
         bool touched = true;

@@ -52,7 +52,6 @@ public:
     bool IncreaseBpp(std::uint32_t bits);
     // Quality of the next JPEG save, 1 to 100 (90 until set).
     void SetJpegQuality(std::uint8_t quality);
-    std::uint8_t GetJpegQuality() const;
 
     // Writes the picture in the format of `type` (a type code of the format
     // table) through a temporary file renamed into place: a failed save leaves

@@ -1,5 +1,10 @@
 #include "MagickReason.h"
 
+#include <Magick++.h>
+
+#include <exception>
+#include <new>
+
 std::string ShortMagickReason(const std::string& message)
 {
     std::string text = message;
@@ -17,4 +22,20 @@ std::string ShortMagickReason(const std::string& message)
     if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && !(text.size() > 1 && text[1] >= 'A' && text[1] <= 'Z'))
         text[0] = static_cast<char>(text[0] - 'A' + 'a');
     return text;
+}
+
+bool GuardedStep(std::string& error, const char* what, const std::function<bool()>& step)
+{
+    try {
+        return step();
+    } catch (const Magick::Exception& e) {
+        error = std::string(what) + " (" + ShortMagickReason(e.what()) + ")";
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+    } catch (const std::exception& e) {
+        error = std::string(what) + " (" + e.what() + ")";
+    } catch (...) {
+        error = what;
+    }
+    return false;
 }

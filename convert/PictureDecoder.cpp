@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -65,8 +63,7 @@ bool TurnsAQuarter(MagickCore::OrientationType orientation)
 bool DeclaredSizeFits(std::uint64_t width, std::uint64_t height)
 {
     using MagickCore::GetMagickResourceLimit;
-    return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxPicturePixels &&
-           width < GetMagickResourceLimit(MagickCore::WidthResource) &&
+    return FitsPictureLimits(width, height) && width < GetMagickResourceLimit(MagickCore::WidthResource) &&
            height < GetMagickResourceLimit(MagickCore::HeightResource);
 }
 
@@ -192,18 +189,9 @@ bool DecodePicture(const std::uint8_t* data, std::size_t size, std::uint32_t typ
                    std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
 {
     picture = DecodedPicture{};
-    try {
-        if (Decode(data, size, typeHint, minWidth, minHeight, picture, error))
-            return true;
-    } catch (const Magick::Exception& e) {
-        error = "it cannot be decoded (" + ShortMagickReason(e.what()) + ")";
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory";
-    } catch (const std::exception& e) {
-        error = std::string("it cannot be decoded (") + e.what() + ")";
-    } catch (...) {
-        error = "it cannot be decoded";
-    }
+    if (GuardedStep(error, "it cannot be decoded",
+                    [&] { return Decode(data, size, typeHint, minWidth, minHeight, picture, error); }))
+        return true;
     picture = DecodedPicture{};
     return false;
 }

@@ -5,8 +5,6 @@
 #include "MagickReason.h"
 #include "OutputFormat.h"
 
-#include <exception>
-#include <new>
 
 namespace {
 
@@ -14,14 +12,6 @@ namespace {
 // to half on smooth drawings, and double the encoding time. Photos that came
 // as JPEG and are large are written with the standard tables.
 constexpr std::uint64_t kJpegStandardTablesMinPixels = 4'000'000;
-
-void FlattenOntoWhite(Magick::Image& image)
-{
-    if (!image.matte())
-        return;
-    image.backgroundColor(Magick::Color("white"));
-    image.alphaChannel(MagickCore::RemoveAlphaChannel);
-}
 
 bool CameFromJpeg(const Magick::Image& image)
 {
@@ -136,18 +126,17 @@ bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const E
                    Magick::Blob& encoded, std::string& error)
 {
     encoded = Magick::Blob();
-    try {
-        if (Encode(picture, typeCode, options, encoded, error))
-            return true;
-    } catch (const Magick::Exception& e) {
-        error = "the picture cannot be encoded (" + ShortMagickReason(e.what()) + ")";
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory";
-    } catch (const std::exception& e) {
-        error = std::string("the picture cannot be encoded (") + e.what() + ")";
-    } catch (...) {
-        error = "the picture cannot be encoded";
-    }
+    if (GuardedStep(error, "the picture cannot be encoded",
+                    [&] { return Encode(picture, typeCode, options, encoded, error); }))
+        return true;
     encoded = Magick::Blob();
     return false;
+}
+
+void FlattenOntoWhite(Magick::Image& image)
+{
+    if (!image.matte())
+        return;
+    image.backgroundColor(Magick::Color("white"));
+    image.alphaChannel(MagickCore::RemoveAlphaChannel);
 }

@@ -32,3 +32,6 @@ struct EncodeOptions {
 // Never throws; false with a short reason.
 bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
                    Magick::Blob& encoded, std::string& error);
+
+// Removes transparency by laying the picture on white; no-op when opaque.
+void FlattenOntoWhite(Magick::Image& image);

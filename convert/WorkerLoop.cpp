@@ -1,5 +1,6 @@
 #include "WorkerLoop.h"
 
+#include "FileIo.h"
 #include "WorkerProtocol.h"
 
 #include <cerrno>
@@ -26,20 +27,6 @@ std::string FileName(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 class Worker {
@@ -134,7 +121,8 @@ int RunWorkerLoop(int inFd, int outFd, const WorkerJobFunctions& jobs)
                 return kWorkerExitOk;
             if (request.type != WorkerMessageType::ConvertRequest && request.type != WorkerMessageType::PreviewRequest)
                 return kWorkerExitBadRequest;
-            if (!WriteAll(outFd, worker.Answer(request)))
+            const std::vector<std::uint8_t> answer = worker.Answer(request);
+            if (!WriteFully(outFd, answer.data(), answer.size()))
                 return kWorkerExitPipeBroken;
             continue;
         }

@@ -18,32 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A descriptor owned until released; closes on every early return.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
-
 std::string ErrnoText(int error)
 {
     return std::strerror(error);  // glibc's is thread-safe for valid codes
@@ -51,7 +25,7 @@ std::string ErrnoText(int error)
 
 // Keeps a pipe end off descriptors 0 to 2, which posix_spawn would otherwise
 // dup2 onto themselves and leave close-on-exec.
-bool MoveAboveStdio(Fd& fd)
+bool MoveAboveStdio(UniqueFd& fd)
 {
     if (fd.Get() > STDERR_FILENO)
         return true;
@@ -62,7 +36,7 @@ bool MoveAboveStdio(Fd& fd)
     return true;
 }
 
-bool MakePipe(Fd& readEnd, Fd& writeEnd)
+bool MakePipe(UniqueFd& readEnd, UniqueFd& writeEnd)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -119,7 +93,7 @@ std::string DescribeStatus(int status)
 
 std::unique_ptr<WorkerProcess> WorkerProcess::Start(const WorkerLaunch& launch, std::string* error)
 {
-    Fd childIn, toChild, fromChild, childOut;
+    UniqueFd childIn, toChild, fromChild, childOut;
     if (!MakePipe(childIn, toChild) || !MakePipe(fromChild, childOut)) {
         *error = "could not make pipes: " + ErrnoText(errno);
         return nullptr;
@@ -169,10 +143,6 @@ WorkerProcess::WorkerProcess(StartKey, pid_t pid, int toChild, int fromChild)
 WorkerProcess::~WorkerProcess()
 {
     Kill();
-    if (m_toChild >= 0)
-        ::close(m_toChild);
-    if (m_fromChild >= 0)
-        ::close(m_fromChild);
 }
 
 void WorkerProcess::Kill()
@@ -222,7 +192,7 @@ bool WorkerProcess::Healthy()
 {
     if (m_bFaulted || m_bReaped)
         return false;
-    pollfd p{m_fromChild, POLLIN, 0};
+    pollfd p{m_fromChild.Get(), POLLIN, 0};
     if (::poll(&p, 1, 0) != 0) {  // unasked bytes, end of file or an error
         m_bFaulted = true;
         Kill();
@@ -238,7 +208,7 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
 
     std::size_t sent = 0;
     while (sent < request.size()) {
-        const ssize_t n = ::write(m_toChild, request.data() + sent, request.size() - sent);
+        const ssize_t n = ::write(m_toChild.Get(), request.data() + sent, request.size() - sent);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             continue;
@@ -250,7 +220,7 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
             Reap(std::chrono::milliseconds(200), &how);
             return Fault(WorkerFault::Crashed, "the worker process stopped (" + how + ")");
         }
-        pollfd p{m_toChild, POLLOUT, 0};
+        pollfd p{m_toChild.Get(), POLLOUT, 0};
         if (::poll(&p, 1, MillisecondsLeft(deadline)) == 0)
             return Fault(WorkerFault::TimedOut, "no answer within " + seconds + " seconds");
     }
@@ -272,7 +242,7 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
         // protocol's cap), so the payload is read straight into place.
         if (frameBytes.size() < frame.needed)
             frameBytes.resize(frame.needed);
-        const ssize_t n = ::read(m_fromChild, frameBytes.data() + have, frame.needed - have);
+        const ssize_t n = ::read(m_fromChild.Get(), frameBytes.data() + have, frame.needed - have);
         if (n > 0) {
             have += static_cast<std::size_t>(n);
             continue;
@@ -284,7 +254,7 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
             Reap(std::chrono::milliseconds(500), &how);
             return Fault(WorkerFault::Crashed, "the worker process stopped (" + how + ")");
         }
-        pollfd p{m_fromChild, POLLIN, 0};
+        pollfd p{m_fromChild.Get(), POLLIN, 0};
         const int ready = ::poll(&p, 1, MillisecondsLeft(deadline));
         if (ready == 0)
             return Fault(WorkerFault::TimedOut, "no answer within " + seconds + " seconds");
@@ -295,7 +265,7 @@ void WorkerProcess::Shutdown(std::chrono::milliseconds grace)
 {
     if (!m_bReaped && !m_bFaulted) {
         const std::vector<std::uint8_t> bye = EncodeExitRequest();
-        if (::write(m_toChild, bye.data(), bye.size()) == static_cast<ssize_t>(bye.size()))
+        if (::write(m_toChild.Get(), bye.data(), bye.size()) == static_cast<ssize_t>(bye.size()))
             Reap(grace, nullptr);
     }
     Kill();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "WorkerProtocol.h"
 
 #include <chrono>
@@ -77,8 +78,8 @@ private:
     WorkerReply Fault(WorkerFault fault, std::string detail);
 
     pid_t m_pid;
-    int m_toChild;
-    int m_fromChild;
+    UniqueFd m_toChild;
+    UniqueFd m_fromChild;
     bool m_bReaped = false;
     bool m_bFaulted = false;
 };

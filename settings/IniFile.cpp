@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "FileIo.h"
+#include "SettingsFile.h"
 
 #include <climits>
 #include <new>

@@ -1,5 +1,7 @@
 #include "DetachedProcess.h"
 
+#include "FileIo.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -24,21 +26,6 @@ long long MonotonicMs()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-bool WriteAll(int fd, const void* data, size_t size)
-{
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
 }
 
 // Reads exactly size bytes; false on end of file or error.
@@ -69,7 +56,7 @@ pid_t WaitForPid(pid_t pid, int* status, int options)
 [[noreturn]] void ReportAndExit(int fd, DetachedStart::State state, int error, int exitCode)
 {
     const Report report{static_cast<int>(state), error, exitCode};
-    WriteAll(fd, &report, sizeof report);
+    WriteFully(fd, &report, sizeof report);
     _exit(0);
 }
 
@@ -96,7 +83,7 @@ pid_t WaitForPid(pid_t pid, int* status, int options)
         }
         execv(path, argv);
         const int error = errno;
-        WriteAll(execPipe[1], &error, sizeof error);
+        WriteFully(execPipe[1], &error, sizeof error);
         _exit(127);
     }
     close(execPipe[1]);

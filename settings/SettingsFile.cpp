@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "SettingsFile.h"
 
 #include <atomic>
 #include <cerrno>
