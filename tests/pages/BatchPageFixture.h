@@ -38,9 +38,7 @@
 inline ConversionEngine& HangingTestEngine()
 {
     static ConversionEngine engine([] {
-        EngineOptions options;
-        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
-        options.conversionWorkers = 1;
+        EngineOptions options = BuiltWorkerOptions(1);
         options.jobTimeLimit = std::chrono::seconds(1);
         options.environment = {"TESSAGLYPH_TEST_HANG_MARKER=hang"};
         return options;
