@@ -1,4 +1,6 @@
 #include "FileIo.h"
+
+#include "PermissionBits.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +10,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -57,32 +57,16 @@ TEST_F(FileIoTest, AFolderWithTheOutputNameIsNotReplaced)
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.bmp"});
 }
 
-// Permissions do not bind root, so as root the checks run in a child
-// process that has given up its rights. True when `check` passed.
-template <typename Check>
-bool PassesWithoutRootRights(Check check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
-        ::_exit(dropped && check() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST_F(FileIoTest, ReadOnlyFolderFailsWithAReasonAndLeavesNoFile)
 {
     ASSERT_EQ(::chmod(folder.Path().c_str(), 0755), 0);
     const std::string locked = folder.File("locked");
     ASSERT_EQ(::mkdir(locked.c_str(), 0555), 0);
     ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
-    EXPECT_TRUE(PassesWithoutRootRights([&] {
-        std::string reason;
-        return !Write(locked + "/a.bmp", "data", reason) && reason == "permission denied";
-    }));
+    WithPermissionBitsApplied([&] {
+        EXPECT_FALSE(Write(locked + "/a.bmp", "data", error));
+        EXPECT_EQ(error, "permission denied");
+    });
     EXPECT_TRUE(std::filesystem::is_empty(locked));
 }
 
@@ -91,10 +75,10 @@ TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced)
     ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
     WriteAll(folder.File("kept.bmp"), std::string("precious"));
     ASSERT_EQ(::chmod(folder.File("kept.bmp").c_str(), 0444), 0);
-    EXPECT_TRUE(PassesWithoutRootRights([&] {
-        std::string reason;
-        return !Write(folder.File("kept.bmp"), "new", reason) && reason == "the file is read-only";
-    }));
+    WithPermissionBitsApplied([&] {
+        EXPECT_FALSE(Write(folder.File("kept.bmp"), "new", error));
+        EXPECT_EQ(error, "the file is read-only");
+    });
     EXPECT_EQ(Text(folder.File("kept.bmp")), "precious");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.bmp"});
 }

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <ostream>
+#include <thread>
 
 namespace {
 

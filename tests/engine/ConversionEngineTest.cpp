@@ -6,6 +6,7 @@
 #include "WorkerLocation.h"
 
 #include "EngineTestSupport.h"
+#include "NullProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -96,11 +97,7 @@ TEST_F(ConversionEngineTest, BatchEntriesRunOnEveryWorkerAtOnce)
 {
     ConversionEngine engine(FakeOptions(2));
     BatchRun run(engine, engine.ConversionWorkerCount());
-    struct : IBatchProgress {
-        void SetRange(std::int64_t, std::int64_t) override {}
-        void SetStep(std::int64_t) override {}
-        void SetPosition(std::int64_t) override {}
-    } progress;
+    NullProgress progress;
     std::vector<std::string> entries;
     for (int i = 0; i < 4; ++i)
         entries.push_back(Good("slow" + std::to_string(i) + ".png"));

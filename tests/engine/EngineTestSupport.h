@@ -1,16 +1,13 @@
 #pragma once
 
-// Helpers shared by the engine tests: a scratch folder that removes itself,
-// small file helpers and bounded polling.
-#include <chrono>
+// Helpers shared by the engine tests: a scratch folder that removes itself
+// and small file helpers.
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 
-#include <unistd.h>
+#include <stdlib.h>
 
 namespace enginetest {
 
@@ -51,18 +48,6 @@ inline std::string ReadFile(const std::string& path)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-// Polls `done` every 10 ms until it holds or `limit` passes.
-inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 inline std::string BinaryPath(const std::string& name)

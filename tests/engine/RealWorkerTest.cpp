@@ -5,6 +5,8 @@
 #include "OutputFormat.h"
 
 #include "EngineTestSupport.h"
+#include "NullProgress.h"
+#include "TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +19,11 @@ const std::string kSuite = std::string(TESSAGLYPH_TESTDATA_DIR) + "/pngsuite/";
 
 EngineOptions RealOptions(std::size_t workers)
 {
-    EngineOptions options;
-    options.workerProgram = BinaryPath("tessaglyph-convert");
-    options.conversionWorkers = workers;
+    EngineOptions options = BuiltWorkerOptions(workers);
     options.jobTimeLimit = 60s;
     options.environment = {"TESSAGLYPH_TEST_CRASH_MARKER=crashme"};
     return options;
 }
-
-struct NullProgress final : IBatchProgress {
-    void SetRange(std::int64_t, std::int64_t) override {}
-    void SetStep(std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
-};
 
 // A folder with two good pictures, a truncated one, a text file with a
 // picture's name, a missing file, and a good picture that crashes the worker.

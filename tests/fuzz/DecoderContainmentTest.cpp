@@ -7,7 +7,9 @@
 #include "BatchRun.h"
 #include "ConversionEngine.h"
 #include "EngineTestSupport.h"
+#include "NullProgress.h"
 #include "OutputFormat.h"
+#include "TestEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +19,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -26,17 +27,9 @@ using namespace std::chrono_literals;
 const fs::path kFailures = fs::path(TESSAGLYPH_FUZZ_DIR) / "library-failures" / "picture_decoder";
 const fs::path kSuite = fs::path(TESSAGLYPH_TESTDATA_DIR) / "pngsuite";
 
-struct NoProgress final : IBatchProgress {
-    void SetRange(std::int64_t, std::int64_t) override {}
-    void SetStep(std::int64_t) override {}
-    void SetPosition(std::int64_t) override {}
-};
-
 EngineOptions RealWorker()
 {
-    EngineOptions options;
-    options.workerProgram = std::string(TESSAGLYPH_BINARY_DIR) + "/tessaglyph-convert";
-    options.conversionWorkers = 2;
+    EngineOptions options = BuiltWorkerOptions(2);
     options.jobTimeLimit = 3s;
     options.previewTimeLimit = 3s;
     options.environment = {"TESSAGLYPH_TEST_CRASH_MARKER=crashme", "TESSAGLYPH_TEST_HANG_MARKER=hangme"};
@@ -86,7 +79,7 @@ TEST(DecoderContainment, EachFailingInputCostsOnlyItsOwnFile)
 
     ConversionEngine engine(RealWorker());
     BatchRun run(engine, engine.ConversionWorkerCount());
-    NoProgress progress;
+    NullProgress progress;
     const BatchOutcome outcome = run.Run(BatchRequest{entries, dir / "out", {kTypeBmp}}, progress);
 
     EXPECT_GE(outcome.failures.size(), 2u) << "the crash and hang hooks must fail their files";

@@ -5,6 +5,7 @@
 #include "ModalCloser.h"
 #include "QtPrinters.h"
 #include "ResourceIds.h"
+#include "ScopedEnvironment.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
@@ -13,9 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,9 +139,8 @@ TEST_F(AboutPageTest, ClosingWritesNothing)
 TEST(AboutPageDefaultLauncher, GetNewVersionWithoutAnyBrowserShowsNothing)
 {
     QTemporaryDir emptyBin;
-    const char* path = std::getenv("PATH");
-    const std::optional<std::string> savedPath = path ? std::optional<std::string>(path) : std::nullopt;
-    setenv("PATH", emptyBin.path().toUtf8().constData(), 1);
+    ScopedEnvironment environment;
+    environment.Set("PATH", emptyBin.path().toStdString());
 
     FakePrompts prompts;
     const PageServices services{prompts, "/nonexistent/config.ini"};
@@ -154,11 +152,6 @@ TEST(AboutPageDefaultLauncher, GetNewVersionWithoutAnyBrowserShowsNothing)
     EXPECT_EQ(closer.Count(), 0);
     EXPECT_TRUE(prompts.messages.empty());
     page.DestroyWindow();
-
-    if (savedPath)
-        setenv("PATH", savedPath->c_str(), 1);
-    else
-        unsetenv("PATH");
 }
 
 } // namespace

@@ -44,15 +44,6 @@ protected:
                          [this](qint64 position) { m_progress.push_back("pos " + std::to_string(position)); });
     }
 
-    std::vector<std::string> OutFiles() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_out))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     static std::string ReadBytes(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);

@@ -1,13 +1,14 @@
 #pragma once
 
-// A Batch page on a shown parent, driven with scripted prompts and run on a
-// real conversion engine whose workers are the built tessaglyph-convert.
+// The Batch page's fixture, with its list, its settings file and an engine
+// whose worker hangs on request.
 #include "BatchPage.h"
 
 #include "ConversionEngine.h"
-#include "TestEngine.h"
 #include "FakePrompts.h"
+#include "PageFixture.h"
 #include "ResourceIds.h"
+#include "TestEngine.h"
 #include "WaitUntil.h"
 
 #include <QColor>
@@ -17,17 +18,15 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,9 +37,7 @@
 inline ConversionEngine& HangingTestEngine()
 {
     static ConversionEngine engine([] {
-        EngineOptions options;
-        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
-        options.conversionWorkers = 1;
+        EngineOptions options = BuiltWorkerOptions(1);
         options.jobTimeLimit = std::chrono::seconds(1);
         options.environment = {"TESSAGLYPH_TEST_HANG_MARKER=hang"};
         return options;
@@ -62,36 +59,8 @@ public:
     }
 };
 
-class BatchPageTest : public testing::Test {
+class BatchPageTest : public PageFixture<BatchPage, res::IDD_BATCH, WatchingPrompts> {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_parent.resize(700, 500);
-        m_parent.show();
-    }
-
-    void TearDown() override
-    {
-        if (m_page)
-            m_page->DestroyWindow();
-    }
-
-    std::string Path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
-    std::string ConfigPath() const { return Path("config.ini"); }
-
-    // Makes the page as the main dialog does, on the given engine.
-    void CreatePage(ConversionEngine* engine = &TestEngine())
-    {
-        if (m_page)
-            m_page->DestroyWindow();
-        m_services = std::make_unique<PageServices>(PageServices{m_prompts, ConfigPath(), engine});
-        m_page = std::make_unique<BatchPage>(*m_services);
-        ASSERT_TRUE(m_page->Create(res::IDD_BATCH, &m_parent));
-        m_page->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_parent));
-    }
-
     // A file with a few bytes that are no picture, its folders made first.
     std::string Touch(const std::string& name) const
     {
@@ -189,11 +158,9 @@ protected:
         return texts;
     }
 
-    QPushButton* Button(int id) const { return m_page->GetDlgItemAs<QPushButton>(id); }
     QLineEdit* OutDirEdit() const { return m_page->GetDlgItemAs<QLineEdit>(res::IDC_OUT_DIR); }
     QComboBox* Combo() const { return m_page->GetDlgItemAs<QComboBox>(res::IDC_OUT_TYPE); }
     QProgressBar* Bar() const { return m_page->GetDlgItemAs<QProgressBar>(res::IDC_PROGRESS); }
-    QWidget* Frame() const { return m_page->GetDlgItem(res::IDC_PREVIEW); }
 
     // The colour in the middle of the preview frame, once it has repainted.
     QColor PreviewCentre() const
@@ -201,10 +168,4 @@ protected:
         const QImage image = Frame()->grab().toImage();
         return image.pixelColor(image.width() / 2, image.height() / 2);
     }
-
-    QTemporaryDir m_dir;
-    WatchingPrompts m_prompts;
-    QWidget m_parent;
-    std::unique_ptr<PageServices> m_services;
-    std::unique_ptr<BatchPage> m_page;
 };

@@ -61,15 +61,6 @@ protected:
         return WaitUntil([this] { return !m_page->IsConverting(); }, 30000);
     }
 
-    std::vector<std::string> OutFiles() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_out))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     std::string m_picture;
     std::string m_out;
 };

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "PermissionBits.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

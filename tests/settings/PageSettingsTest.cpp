@@ -1,5 +1,6 @@
 #include "PageSettings.h"
 
+#include "PermissionBits.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

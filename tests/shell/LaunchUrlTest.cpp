@@ -1,12 +1,13 @@
 #include "LaunchUrl.h"
 
+#include "ScopedEnvironment.h"
+
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -27,23 +28,9 @@ protected:
         m_root = m_dir.path().toStdString();
         for (const char* folder : {"bin", "home/applications", "data1/applications", "data2/applications"})
             fs::create_directories(m_root + "/" + folder);
-        for (const char* name : {"PATH", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        setenv("PATH", (m_root + "/bin").c_str(), 1);
-        setenv("XDG_DATA_HOME", (m_root + "/home").c_str(), 1);
-        setenv("XDG_DATA_DIRS", (m_root + "/data1:" + m_root + "/data2").c_str(), 1);
-    }
-
-    void TearDown() override
-    {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
+        m_environment.Set("PATH", m_root + "/bin");
+        m_environment.Set("XDG_DATA_HOME", m_root + "/home");
+        m_environment.Set("XDG_DATA_DIRS", m_root + "/data1:" + m_root + "/data2");
     }
 
     std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
@@ -103,7 +90,7 @@ protected:
 
     QTemporaryDir m_dir;
     std::string m_root;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+    ScopedEnvironment m_environment;
 };
 
 const std::string kUrl = "https://example.org/tessaglyph";

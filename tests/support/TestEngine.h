@@ -1,16 +1,23 @@
 #pragma once
 
-// The conversion engine page tests run on: real workers (the built
-// tessaglyph-convert), one per test program, since starting them costs time.
+// Conversion engines for tests, whose workers are the built tessaglyph-convert.
 #include "ConversionEngine.h"
 
+#include <cstddef>
+
+// The options such an engine starts from; tests add their hooks and limits.
+inline EngineOptions BuiltWorkerOptions(std::size_t workers)
+{
+    EngineOptions options;
+    options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
+    options.conversionWorkers = workers;
+    return options;
+}
+
+// The engine page tests run on: one per test program, since starting its
+// workers costs time.
 inline ConversionEngine& TestEngine()
 {
-    static ConversionEngine engine([] {
-        EngineOptions options;
-        options.workerProgram = TESSAGLYPH_BINARY_DIR "/tessaglyph-convert";
-        options.conversionWorkers = 2;
-        return options;
-    }());
+    static ConversionEngine engine(BuiltWorkerOptions(2));
     return engine;
 }
