@@ -4,7 +4,10 @@
 #include "GifPalette.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
+#include "TiffPadding.h"
 
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -26,6 +29,20 @@ std::string InputChromaSampling(const Magick::Image& image)
     for (char c : sampling)
         commas += c == ',' ? 1 : 0;
     return commas == 2 ? sampling : std::string();
+}
+
+// ImageMagick leaves libtiff's alignment bytes unset (see TiffPaddingBytes);
+// they are cleared so no leftover memory reaches the file.
+void ClearTiffPadding(Magick::Blob& encoded)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(encoded.data());
+    const std::vector<std::size_t> padding = TiffPaddingBytes(bytes, encoded.length());
+    if (padding.empty())
+        return;
+    std::vector<std::uint8_t> cleared(bytes, bytes + encoded.length());
+    for (const std::size_t at : padding)
+        cleared[at] = 0;
+    encoded.update(cleared.data(), cleared.size());
 }
 
 const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const EncodeOptions& options)
@@ -112,6 +129,8 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
         error = "the picture cannot be encoded";
         return false;
     }
+    if (typeCode == kTypeTif)
+        ClearTiffPadding(encoded);
     if (typeCode == kTypeRaw &&
         encoded.length() != static_cast<std::size_t>(work.columns()) * work.rows() * 3) {
         error = "the picture cannot be encoded as 8-bit RGB";
