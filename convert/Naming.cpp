@@ -18,3 +18,17 @@ std::string OutputBasePath(std::string_view folder, std::string_view title)
     base += title;
     return base;
 }
+
+std::string WithFinalSeparator(std::string folder)
+{
+    if (!folder.empty() && !IsPathSeparator(folder.back()))
+        folder += kPathSeparator;
+    return folder;
+}
+
+std::string WithoutFinalSeparator(std::string folder)
+{
+    if (folder.size() > 1 && IsPathSeparator(folder.back()))
+        folder.pop_back();
+    return folder;
+}

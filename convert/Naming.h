@@ -21,6 +21,13 @@ constexpr bool IsPathSeparator(char c)
 #endif
 }
 
+// The folder with one final separator, added when it has none; "" stays "".
+std::string WithFinalSeparator(std::string folder);
+
+// The folder without its final separator; a root ("/") keeps its only one,
+// which alone names it.
+std::string WithoutFinalSeparator(std::string folder);
+
 // The file name after the last separator, without its last dot and what
 // follows ("a.b.png" gives "a.b", "readme" stays "readme"). A dot in a folder
 // name never counts. UTF-8 is safe here: '/' and '.' never occur inside a

@@ -189,10 +189,7 @@ void BatchPage::OnAddFolder()
     // A choice without a path names nothing to scan.
     if (result.empty())
         return;
-    // A root keeps its only separator.
-    if (result.size() > 1 && IsPathSeparator(result.back()))
-        result.pop_back();
-    m_strInDir = result;
+    m_strInDir = WithoutFinalSeparator(std::move(result));
     ScanFolder(m_strInDir);
 }
 
@@ -404,9 +401,7 @@ void BatchPage::dropEvent(QDropEvent* event)
     if (outDir && outDir->geometry().contains(event->position().toPoint()) && dropped.files.empty()
         && dropped.folders.size() == 1) {
         UpdateData(true);
-        m_strOutDir = dropped.folders.front();
-        if (!IsPathSeparator(m_strOutDir.back()))
-            m_strOutDir += kPathSeparator;
+        m_strOutDir = WithFinalSeparator(dropped.folders.front());
         UpdateData(false);
         return;
     }

@@ -25,6 +25,8 @@ DroppedPaths DroppedPaths::Of(const QMimeData* mime)
         if (!url.isLocalFile())
             continue;
         const QFileInfo info(url.toLocalFile());
+        if (paths.Empty())
+            paths.firstIsFolder = info.isDir();
         if (info.isDir()) {
             std::string folder = LocalPath(info);
             while (folder.size() > 1 && folder.back() == separator)

@@ -12,6 +12,7 @@ class QMimeData;
 struct DroppedPaths {
     std::vector<std::string> files;
     std::vector<std::string> folders;
+    bool firstIsFolder = false;  // whether the first path taken is a folder
 
     bool Empty() const { return files.empty() && folders.empty(); }
 

@@ -2,20 +2,18 @@
 
 #include "ConversionEngine.h"
 #include "ConvertMessages.h"
+#include "DroppedPaths.h"
 #include "FolderBrowser.h"
+#include "Naming.h"
 #include "OutputFormat.h"
 #include "PageSettings.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
-#include <QUrl>
 
 #include <optional>
 #include <utility>
@@ -29,26 +27,6 @@ constexpr int kInputControls[] = {
     res::IDC_CHECK_PCX,   res::IDC_CHECK_PNG,   res::IDC_CHECK_ICO,   res::IDC_CHECK_TIF,
     res::IDC_CHECK_TGA,   res::IDC_CHECK_RAW,
 };
-
-// The first local file or folder a drag carries, with native separators.
-std::optional<QFileInfo> DroppedPath(const QMimeData* mime)
-{
-    if (!mime || !mime->hasUrls())
-        return std::nullopt;
-    for (const QUrl& url : mime->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo info(url.toLocalFile());
-        if (info.isFile() || info.isDir())
-            return info;
-    }
-    return std::nullopt;
-}
-
-std::string NativeAbsolute(const QFileInfo& info)
-{
-    return QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
-}
 
 }  // namespace
 
@@ -223,11 +201,11 @@ void SinglePage::OnConversionDone(unsigned serial)
 void SinglePage::EndConversion(QWidget* owner)
 {
     const ConversionResult result = m_pConversion->Wait();
-    const ConversionJob job = m_pConversion->Job();
+    const std::string message = ConversionMessage(m_pConversion->Job(), result);
     m_pConversion.reset();
     unsetCursor();
     SetInputsEnabled(true);
-    ShowConversionMessage(owner, ConversionMessage(job, result));
+    ShowConversionMessage(owner, message);
     emit ConversionFinished();
 }
 
@@ -257,7 +235,7 @@ void SinglePage::DrawPreview(QPainter& painter, const QRect& clientRect, const s
 
 void SinglePage::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!m_pConversion && DroppedPath(event->mimeData()))
+    if (!m_pConversion && !DroppedPaths::Of(event->mimeData()).Empty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -265,19 +243,16 @@ void SinglePage::dragEnterEvent(QDragEnterEvent* event)
 
 void SinglePage::dropEvent(QDropEvent* event)
 {
-    const std::optional<QFileInfo> dropped = DroppedPath(event->mimeData());
-    if (m_pConversion || !dropped) {
+    const DroppedPaths dropped = DroppedPaths::Of(event->mimeData());
+    if (m_pConversion || dropped.Empty()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
     UpdateData(true);
-    if (dropped->isDir()) {
-        m_strOutDir = NativeAbsolute(*dropped);
-        if (m_strOutDir.back() != QDir::separator().toLatin1())
-            m_strOutDir += QDir::separator().toLatin1();
-    } else {
-        TakeInFile(NativeAbsolute(*dropped));
-    }
+    if (dropped.firstIsFolder)
+        m_strOutDir = WithFinalSeparator(dropped.folders.front());
+    else
+        TakeInFile(dropped.files.front());
     UpdateData(false);
 }
