@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
-#include <map>
 #include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -18,10 +18,9 @@ const char* const kMsgConvertStopped = "Convert picture stopped.";
 // Only the spelling is compared here, without touching the disk, so a list of
 // 100,000 entries gets its progress range at once; the conversion job itself
 // refuses an output that reaches the input through a link or another path.
-bool IsOwnInput(const std::string& input, const std::string& output)
+bool IsOwnInput(const std::filesystem::path& normalInput, const std::string& output)
 {
-    namespace fs = std::filesystem;
-    return fs::path(input).lexically_normal() == fs::path(output).lexically_normal();
+    return normalInput == std::filesystem::path(output).lexically_normal();
 }
 
 std::string PicturesOf(std::size_t count, std::size_t total, const char* what)
@@ -36,7 +35,7 @@ std::string BatchFailure::Line() const
 {
     if (!oneOfSeveral || outputPath.empty())
         return inputPath + ": " + reason;
-    return inputPath + ": " + outputPath.substr(outputPath.rfind(kPathSeparator) + 1) + ": " + reason;
+    return inputPath + ": " + std::string(FileNameFromPath(outputPath)) + ": " + reason;
 }
 
 std::vector<std::uint32_t> TypeCodesForComboIndex(int index)
@@ -73,7 +72,6 @@ struct BatchRun::Entry {
     ConversionJob job;
     std::vector<std::size_t> predecessors;  // earlier entries writing one of the same files
     bool done = false;
-    bool written = false;
     std::vector<BatchFailure> failures;
 };
 
@@ -104,7 +102,6 @@ public:
 
             if (!entry.job.outputs.empty())
                 Record(entry, m_runner.Run(entry.job));
-            entry.written = entry.failures.empty();
 
             lock.lock();
             entry.done = true;
@@ -186,25 +183,31 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
         return outcome;
     }
 
-    std::vector<std::uint32_t> types = request.typeCodes;
-    if (types.empty())
-        types = TypeCodesForComboIndex(-1);
+    // Looked up once for every entry; a code outside the table writes BMP, as
+    // combo index -1 does, and so does an empty list.
+    std::vector<const OutputFormat*> formats;
+    for (const std::uint32_t type : request.typeCodes) {
+        const OutputFormat* format = FormatByTypeCode(type);
+        formats.push_back(format ? format : &FormatByComboIndex(-1));
+    }
+    if (formats.empty())
+        formats.push_back(&FormatByComboIndex(-1));
     std::vector<Entry> entries(request.entries.size());
-    std::map<std::string, std::size_t> lastWriter;
+    std::unordered_map<std::string, std::size_t> lastWriter;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Entry& entry = entries[i];
         entry.job.inputPath = request.entries[i];
         entry.job.inputType = TypeFromPath(entry.job.inputPath);
         const std::string base = OutputBasePath(request.outDir, TitleFromPath(entry.job.inputPath));
-        for (std::uint32_t type : types) {
-            const OutputFormat* format = FormatByTypeCode(type);
-            const std::string path = base + (format ? format->extension : FormatByComboIndex(-1).extension);
-            if (IsOwnInput(entry.job.inputPath, path)) {
+        const std::filesystem::path normalInput = std::filesystem::path(entry.job.inputPath).lexically_normal();
+        for (const OutputFormat* format : formats) {
+            const std::string path = base + format->extension;
+            if (IsOwnInput(normalInput, path)) {
                 entry.failures.push_back(
-                    BatchFailure{entry.job.inputPath, path, "the output would replace the input file", types.size() > 1});
+                    BatchFailure{entry.job.inputPath, path, "the output would replace the input file", formats.size() > 1});
                 continue;
             }
-            entry.job.outputs.push_back(OutputRequest{path, format ? type : FormatByComboIndex(-1).typeCode});
+            entry.job.outputs.push_back(OutputRequest{path, format->typeCode});
             auto [it, inserted] = lastWriter.emplace(path, i);
             if (!inserted) {
                 entry.predecessors.push_back(it->second);
@@ -229,7 +232,7 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
     outcome.handled = pass.Handled();
     outcome.stopped = pass.Started() < entries.size();
     for (Entry& entry : entries) {
-        outcome.written += entry.written ? 1 : 0;
+        outcome.written += entry.done && entry.failures.empty() ? 1 : 0;
         for (BatchFailure& f : entry.failures)
             outcome.failures.push_back(std::move(f));
     }

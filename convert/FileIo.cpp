@@ -1,5 +1,7 @@
 #include "FileIo.h"
 
+#include "Naming.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,12 +20,6 @@ std::string FolderOf(const std::string& path)
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string RandomSuffix()
@@ -129,7 +125,7 @@ bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error)
 {
     const std::string folder = FolderOf(path);
-    const std::string name = FileNameOf(path);
+    const std::string name(FileNameFromPath(path));
     if (name.empty() || name == "." || name == "..") {
         error = "the file name is empty";
         return false;

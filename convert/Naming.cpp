@@ -1,9 +1,14 @@
 #include "Naming.h"
 
-std::string TitleFromPath(std::string_view path)
+std::string_view FileNameFromPath(std::string_view path)
 {
     const std::size_t sep = path.rfind(kPathSeparator);
-    std::string_view name = sep == std::string_view::npos ? path : path.substr(sep + 1);
+    return sep == std::string_view::npos ? path : path.substr(sep + 1);
+}
+
+std::string TitleFromPath(std::string_view path)
+{
+    std::string_view name = FileNameFromPath(path);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos)
         name = name.substr(0, dot);

@@ -28,6 +28,9 @@ std::string WithFinalSeparator(std::string folder);
 // which alone names it.
 std::string WithoutFinalSeparator(std::string folder);
 
+// What follows the last separator: the file's own name.
+std::string_view FileNameFromPath(std::string_view path);
+
 // The file name after the last separator, without its last dot and what
 // follows ("a.b.png" gives "a.b", "readme" stays "readme"). A dot in a folder
 // name never counts. UTF-8 is safe here: '/' and '.' never occur inside a

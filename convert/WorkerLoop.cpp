@@ -1,6 +1,7 @@
 #include "WorkerLoop.h"
 
 #include "FileIo.h"
+#include "Naming.h"
 #include "WorkerProtocol.h"
 
 #include <cerrno>
@@ -21,12 +22,6 @@ std::string MarkerFromEnvironment(const char* variable)
 {
     const char* value = std::getenv(variable);
     return value ? std::string(value) : std::string();
-}
-
-std::string FileName(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 class Worker {
@@ -59,7 +54,7 @@ public:
 private:
     void ApplyTestHooks(const std::string& path) const
     {
-        const std::string name = FileName(path);
+        const std::string_view name = FileNameFromPath(path);
         if (!m_crashMarker.empty() && name.find(m_crashMarker) != std::string::npos)
             std::abort();
         if (!m_hangMarker.empty() && name.find(m_hangMarker) != std::string::npos) {

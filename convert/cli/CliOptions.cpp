@@ -14,10 +14,10 @@ std::string Lower(std::string text)
     return text;
 }
 
-// "png,JPG,tiff" to type codes in table order; an unknown name sets `error`.
+// "png,JPG,tiff" to type codes as named; an unknown name sets `error`.
 std::vector<std::uint32_t> ParseFormats(const std::string& list, std::string& error)
 {
-    std::vector<bool> chosen(kOutputFormatCount, false);
+    std::vector<std::uint32_t> codes;
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
@@ -36,12 +36,7 @@ std::vector<std::uint32_t> ParseFormats(const std::string& list, std::string& er
             error = "unknown format '" + name + "' (use bmp, jpg, gif, pcx, png, ico, tif, tga or raw)";
             return {};
         }
-        chosen[static_cast<std::size_t>(it - formats.begin())] = true;
-    }
-    std::vector<std::uint32_t> codes;
-    for (std::size_t i = 0; i < kOutputFormatCount; ++i) {
-        if (chosen[i])
-            codes.push_back(OutputFormats()[i].typeCode);
+        codes.push_back(it->typeCode);
     }
     return codes;
 }
@@ -112,7 +107,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
             options.error = "--jobs needs a number from 1 to 256";
         }
     }
-    // Several -f options: one table-ordered list, each format once.
+    // Every format named, in one table-ordered list, each once.
     std::vector<std::uint32_t> ordered;
     for (const OutputFormat& f : OutputFormats()) {
         if (std::find(options.typeCodes.begin(), options.typeCodes.end(), f.typeCode) != options.typeCodes.end())
