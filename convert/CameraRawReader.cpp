@@ -5,7 +5,7 @@
 
 #include <libraw/libraw.h>
 
-#include <cstring>
+#include <utility>
 #include <memory>
 
 namespace {
@@ -68,8 +68,8 @@ bool Develop(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth,
     }
     picture.width = image->width;
     picture.height = image->height;
-    picture.rgb.resize(samples);
-    std::memcpy(picture.rgb.data(), image->data, samples * sizeof(std::uint16_t));
+    const void* samplesStart = image->data;
+    picture.rgb = std::shared_ptr<const void>(std::shared_ptr<libraw_processed_image_t>(std::move(image)), samplesStart);
     return true;
 }
 

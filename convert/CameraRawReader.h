@@ -2,15 +2,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 // A camera raw picture developed by LibRaw: 16-bit RGB samples, interleaved,
 // rows top to bottom, already turned upright by the camera's orientation.
 struct CameraRawPicture {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::vector<std::uint16_t> rgb;  // width * height * 3 samples
+    // width * height * 3 samples of 16 bits, in LibRaw's own buffer (no copy
+    // of the whole picture is made), freed with the last holder.
+    std::shared_ptr<const void> rgb;
     std::uint32_t fullWidth = 0;     // the picture's own size, upright, even
     std::uint32_t fullHeight = 0;    // when developed at half size
 };

@@ -79,7 +79,7 @@ bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t m
     std::string rawError;
     if (!DevelopCameraRaw(data, size, minWidth, minHeight, raw, rawError))
         return false;
-    picture.image = Magick::Image(raw.width, raw.height, "RGB", Magick::ShortPixel, raw.rgb.data());
+    picture.image = Magick::Image(raw.width, raw.height, "RGB", Magick::ShortPixel, raw.rgb.get());
     picture.fullWidth = raw.fullWidth;
     picture.fullHeight = raw.fullHeight;
     picture.reduced = raw.width != raw.fullWidth || raw.height != raw.fullHeight;
