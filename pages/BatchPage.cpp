@@ -56,9 +56,8 @@ BatchPage::BatchPage(const PageServices& services)
 BatchPage::~BatchPage()
 {
     // The run's thread posts to this page as its last act, and the scan's to
-    // its feeder: both must be done before the page stops being a QObject.
-    if (m_pScan)
-        m_pScan->RequestStop();
+    // its feeder: both must be done before the page stops being a QObject
+    // (a scan task stops and joins as it goes).
     if (m_pRun)
         m_pRun->RequestStop();
     m_pScan.reset();
@@ -233,7 +232,6 @@ void BatchPage::EndScan()
     // with the page, its parent).
     m_pScan.release()->deleteLater();
     SetBusy(false, 0);
-    emit ScanFinished();
 }
 
 void BatchPage::OnOpenFolder()
@@ -305,8 +303,7 @@ void BatchPage::OnConvert()
     BatchRequest request{m_list->List().Entries(), m_strOutDir, TypeCodesForComboIndex(m_nOutType)};
     SetBusy(true, res::IDC_CONVERT);
     const unsigned serial = ++m_nRunSerial;
-    m_pRun = std::make_unique<BatchRun>(*m_services.engine,
-                                        std::max<std::size_t>(1, m_services.engine->ConversionWorkerCount()));
+    m_pRun = std::make_unique<BatchRun>(*m_services.engine, m_services.engine->ConversionWorkerCount());
     // Called on the run's thread after its last progress call, so the bar
     // has reached its end when the page handles the news.
     m_pRun->Start(std::move(request), m_runProgress, [this, serial](const BatchOutcome& outcome) {

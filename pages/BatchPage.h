@@ -104,8 +104,6 @@ signals:
     void ProgressRangeSet(qint64 lower, qint64 upper);
     // The bar was moved to this position.
     void ProgressPositionSet(qint64 position);
-    // A scan has ended and everything it found is listed.
-    void ScanFinished();
     // A conversion has ended and its message has been shown.
     void ConversionFinished();
 

@@ -45,7 +45,6 @@ public:
     // DoDataExchange; false before Create().
     bool UpdateData(bool bSaveAndValidate = true);
 
-    bool IsCreated() const { return m_bCreated; }
     bool IsDestroyed() const { return m_bDestroyed; }
 
     // A page is never ended like a dialog: accept(), reject() and done() do nothing.
