@@ -1,6 +1,7 @@
 #include "ConversionJob.h"
 #include "ImageCodec.h"
 #include "OutputFormat.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ ConversionJob AllFormats(const std::string& input, const std::string& folder)
 
 class ConversionJobTest : public testing::Test {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 // Decoding once and copying must give exactly what decoding afresh for each
@@ -100,7 +101,7 @@ TEST_F(ConversionJobTest, NeverOverwritesTheInput)
 
 TEST_F(ConversionJobTest, InputThatDoesNotDecodeWritesNothing)
 {
-    WriteAll(folder.File("not-a-picture.png"), std::string("plain text, not a picture at all"));
+    WriteFile(folder.File("not-a-picture.png"), std::string("plain text, not a picture at all"));
     for (const std::string& input : {folder.File("not-a-picture.png"), folder.File("missing.png")}) {
         const ConversionResult result = RunConversionJob(AllFormats(input, folder.Path()));
         EXPECT_FALSE(result.decoded) << input;

@@ -1,5 +1,6 @@
 #include "ConvertFile.h"
 #include "ConvertMessages.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -154,7 +155,7 @@ TEST_F(ConvertFileTest, AnInputThatDoesNotDecodeGivesOneLine)
 
 TEST_F(ConvertFileTest, ConvertsARealPictureAndReportsRealFailures)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     SavePicture(ColourPicture(32, 24), "PNG", folder.File("photo.png"));
     InProcessJobRunner inProcess;
 

@@ -1,6 +1,7 @@
 #include "FileIo.h"
 
 #include "PermissionBits.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -19,15 +20,9 @@ bool Write(const std::string& path, const std::string& text, std::string& error)
     return WriteFileAtomically(path, text.data(), text.size(), error);
 }
 
-std::string Text(const std::string& path)
-{
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class FileIoTest : public testing::Test {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
     std::string error;
 };
 
@@ -35,7 +30,7 @@ TEST_F(FileIoTest, WritesAndReplacesThroughATemporaryFile)
 {
     ASSERT_TRUE(Write(folder.File("a.bmp"), "first", error)) << error;
     ASSERT_TRUE(Write(folder.File("a.bmp"), "second", error)) << error;
-    EXPECT_EQ(Text(folder.File("a.bmp")), "second");
+    EXPECT_EQ(ReadFile(folder.File("a.bmp")), "second");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.bmp"});
 }
 
@@ -43,7 +38,7 @@ TEST_F(FileIoTest, MissingFolderFailsWithAReasonAndLeavesNoFile)
 {
     EXPECT_FALSE(Write(folder.File("missing/a.bmp"), "data", error));
     EXPECT_EQ(error, "the folder does not exist");
-    WriteAll(folder.File("plain-file"), std::string("x"));
+    WriteFile(folder.File("plain-file"), std::string("x"));
     EXPECT_FALSE(Write(folder.File("plain-file/a.bmp"), "data", error));
     EXPECT_EQ(error, "the folder does not exist");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"plain-file"});
@@ -73,13 +68,13 @@ TEST_F(FileIoTest, ReadOnlyFolderFailsWithAReasonAndLeavesNoFile)
 TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced)
 {
     ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
-    WriteAll(folder.File("kept.bmp"), std::string("precious"));
+    WriteFile(folder.File("kept.bmp"), std::string("precious"));
     ASSERT_EQ(::chmod(folder.File("kept.bmp").c_str(), 0444), 0);
     WithPermissionBitsApplied([&] {
         EXPECT_FALSE(Write(folder.File("kept.bmp"), "new", error));
         EXPECT_EQ(error, "the file is read-only");
     });
-    EXPECT_EQ(Text(folder.File("kept.bmp")), "precious");
+    EXPECT_EQ(ReadFile(folder.File("kept.bmp")), "precious");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.bmp"});
 }
 
@@ -87,7 +82,7 @@ TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced)
 // on a full disk) keeps the old file whole and removes the partial one.
 TEST_F(FileIoTest, ExistingFileSurvivesAWriteThatFailsHalfWay)
 {
-    WriteAll(folder.File("kept.bmp"), std::string("precious"));
+    WriteFile(folder.File("kept.bmp"), std::string("precious"));
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -99,14 +94,14 @@ TEST_F(FileIoTest, ExistingFileSurvivesAWriteThatFailsHalfWay)
 
     EXPECT_FALSE(written);
     EXPECT_EQ(error, "the file is too large for the disk");
-    EXPECT_EQ(Text(folder.File("kept.bmp")), "precious");
+    EXPECT_EQ(ReadFile(folder.File("kept.bmp")), "precious");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.bmp"});
 }
 
 TEST_F(FileIoTest, ReadsOnlyRegularFilesWithinTheLimit)
 {
     std::vector<std::uint8_t> bytes;
-    WriteAll(folder.File("ten"), std::string("0123456789"));
+    WriteFile(folder.File("ten"), std::string("0123456789"));
     EXPECT_TRUE(ReadFileBytes(folder.File("ten"), 10, bytes, error));
     EXPECT_EQ(bytes.size(), 10u);
     EXPECT_FALSE(ReadFileBytes(folder.File("ten"), 9, bytes, error));

@@ -1,5 +1,6 @@
 #include "ImageCodec.h"
 #include "OutputFormat.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ bool SavePictureInChild(const Magick::Image& picture, const std::string& magick,
 
 class ImageCodecTest : public testing::Test {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 // --- Reading trusts the bytes -------------------------------------------
@@ -113,7 +114,7 @@ TEST_F(ImageCodecTest, DecodesHeicPhotos)
 
 TEST_F(ImageCodecTest, DevelopsCameraRawWithLibRawAndFallsBackToOtherFormats)
 {
-    WriteAll(folder.File("camera.raw"), MinimalDng(64, 48));
+    WriteFile(folder.File("camera.raw"), MinimalDng(64, 48));
     ImageCodec raw(folder.File("camera.raw"), kTypeRaw);
     ASSERT_TRUE(raw.IsValid()) << raw.GetLastError();
     EXPECT_EQ(raw.GetWidth(), 64u);
@@ -148,7 +149,7 @@ TEST_F(ImageCodecTest, TakesTheFirstFrameOfAnAnimation)
     Magick::Blob blob;
     Magick::writeImages(frames.begin(), frames.end(), &blob, true);
     const auto* data = static_cast<const std::uint8_t*>(blob.data());
-    WriteAll(folder.File("anim.gif"), std::vector<std::uint8_t>(data, data + blob.length()));
+    WriteFile(folder.File("anim.gif"), std::vector<std::uint8_t>(data, data + blob.length()));
 
     ImageCodec codec(folder.File("anim.gif"), kTypeGif);
     ASSERT_TRUE(codec.IsValid()) << codec.GetLastError();
@@ -208,7 +209,7 @@ TEST_F(ImageCodecTest, RefusesScriptsDrawingsAndTextWithAReason)
         {"page.ps", "%!PS-Adobe-3.0\n/Times findfont 12 scalefont setfont\n"},
     };
     for (const auto& [name, content] : files) {
-        WriteAll(folder.File(name), content);
+        WriteFile(folder.File(name), content);
         ImageCodec codec(folder.File(name), TypeFromPath(name));
         EXPECT_FALSE(codec.IsValid()) << name;
         EXPECT_EQ(codec.GetWidth(), 0u) << name;
@@ -218,7 +219,7 @@ TEST_F(ImageCodecTest, RefusesScriptsDrawingsAndTextWithAReason)
 
 TEST_F(ImageCodecTest, RefusesMissingEmptyAndSpecialFiles)
 {
-    WriteAll(folder.File("empty.png"), std::string());
+    WriteFile(folder.File("empty.png"), std::string());
     ASSERT_EQ(::mkfifo(folder.File("pipe.png").c_str(), 0600), 0);
     struct Case {
         std::string path;
@@ -239,7 +240,7 @@ TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
     SavePicture(ColourPicture(64, 64), "PNG", folder.File("whole.png"));
     std::vector<std::uint8_t> bytes = ReadAll(folder.File("whole.png"));
     bytes.resize(bytes.size() / 2);
-    WriteAll(folder.File("half.png"), bytes);
+    WriteFile(folder.File("half.png"), bytes);
     ImageCodec png(folder.File("half.png"), kTypePng);
     EXPECT_FALSE(png.IsValid());
     EXPECT_NE(png.GetLastError().find("cannot be decoded"), std::string::npos) << png.GetLastError();
@@ -251,7 +252,7 @@ TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
     SavePicture(noisy, "JPEG", folder.File("whole.jpg"));
     bytes = ReadAll(folder.File("whole.jpg"));
     bytes.resize(bytes.size() * 3 / 4);
-    WriteAll(folder.File("cut.jpg"), bytes);
+    WriteFile(folder.File("cut.jpg"), bytes);
     ImageCodec jpeg(folder.File("cut.jpg"), kTypeJpg);
     EXPECT_TRUE(jpeg.IsValid()) << jpeg.GetLastError();
     EXPECT_EQ(jpeg.GetWidth(), 64u);
@@ -262,7 +263,7 @@ TEST_F(ImageCodecTest, RefusesDecompressionBombsBeforeDecoding)
     // Within ImageMagick's side limits but over the pixel limit, and far over both.
     for (const auto& [width, height] : {std::pair{15000u, 15000u}, std::pair{100000u, 100000u}}) {
         const std::string path = folder.File("bomb" + std::to_string(width) + ".png");
-        WriteAll(path, BombPng(width, height));
+        WriteFile(path, BombPng(width, height));
         ImageCodec codec(path, kTypePng);
         EXPECT_FALSE(codec.IsValid()) << width;
         EXPECT_FALSE(codec.GetLastError().empty());
@@ -437,7 +438,7 @@ TEST_F(ImageCodecTest, SaveFailsWithAReasonAndLeavesNoFile)
 TEST_F(ImageCodecTest, ReplacesAnExistingOutput)
 {
     SavePicture(ColourPicture(16, 16), "PNG", folder.File("in.png"));
-    WriteAll(folder.File("out.bmp"), std::string("old"));
+    WriteFile(folder.File("out.bmp"), std::string("old"));
     ImageCodec codec(folder.File("in.png"), kTypePng);
     ASSERT_TRUE(codec.Save(folder.File("out.bmp"), kTypeBmp));
     EXPECT_EQ(LoadPicture(folder.File("out.bmp"), "BMP").columns(), 16u);

@@ -1,6 +1,7 @@
 #include "ConversionJob.h"
 #include "ImageCodec.h"
 #include "OutputFormat.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ std::string FamilyName(const testing::TestParamInfo<char>& info)
 
 class PngSuiteTest : public testing::TestWithParam<char> {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 TEST_P(PngSuiteTest, EveryFileConvertsToEveryFormatAndDecodesAgain)
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Families, PngSuiteTest, testing::ValuesIn(Families()), 
 
 TEST(CorruptPngSuiteTest, EveryCorruptFileIsRefusedCleanly)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::vector<std::string> files = FamilyFiles('x');
     ASSERT_FALSE(files.empty());
     for (const std::string& file : files) {

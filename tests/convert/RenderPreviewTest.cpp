@@ -1,6 +1,7 @@
 #include "ImageCodec.h"
 #include "OutputFormat.h"
 #include "PreviewJob.h"
+#include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace {
 
 class RenderPreviewTest : public testing::Test {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 TEST_F(RenderPreviewTest, FitsThePictureIntoTheArea)
@@ -59,7 +60,7 @@ TEST_F(RenderPreviewTest, EnlargesSmallPicturesByTheSameRule)
 
 TEST_F(RenderPreviewTest, ReportsWhatCannotBeShown)
 {
-    WriteAll(folder.File("text.png"), std::string("not a picture, just words in a file"));
+    WriteFile(folder.File("text.png"), std::string("not a picture, just words in a file"));
     const PreviewResult unreadable = RenderPreview({folder.File("text.png"), kTypePng, 250, 200});
     EXPECT_FALSE(unreadable.ok);
     EXPECT_FALSE(unreadable.error.empty());

@@ -1,76 +1,6 @@
 #include "TestPictures.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-#include <unistd.h>
-
-namespace {
-
-// Memory-backed when the system has it: every save is flushed to the disk,
-// and hundreds of flushes to a real disk would make the tests slow.
-std::string TemporaryBase()
-{
-    if (::access("/dev/shm", W_OK) == 0)
-        return "/dev/shm";
-    const char* base = std::getenv("TMPDIR");
-    return base != nullptr && *base != '\0' ? base : "/tmp";
-}
-
-}  // namespace
-
-TempFolder::TempFolder()
-{
-    std::string pattern = TemporaryBase() + "/tessaglyph-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    m_strPath = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code error;
-    // Read-only folders made by a test must not stop the clean-up.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_strPath, error)) {
-        if (entry.is_directory(error))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, error);
-    }
-    std::filesystem::remove_all(m_strPath, error);
-}
-
-std::string TempFolder::File(const std::string& name) const
-{
-    return m_strPath + "/" + name;
-}
-
-std::vector<std::string> TempFolder::Entries() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_strPath))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
-}
+#include "ScratchFolder.h"
 
 Magick::Image ColourPicture(std::size_t width, std::size_t height)
 {
@@ -108,8 +38,7 @@ void SavePicture(Magick::Image picture, const std::string& magick, const std::st
     picture.magick(magick);
     Magick::Blob blob;
     picture.write(&blob);
-    std::ofstream(path, std::ios::binary).write(static_cast<const char*>(blob.data()),
-                                                 static_cast<std::streamsize>(blob.length()));
+    WriteFile(path, std::string(static_cast<const char*>(blob.data()), blob.length()));
 }
 
 namespace {

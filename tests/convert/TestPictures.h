@@ -6,29 +6,6 @@
 #include <string>
 #include <vector>
 
-// A folder of its own under the system's temporary folder, removed with
-// everything in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return m_strPath; }
-    // The folder joined with a file name.
-    std::string File(const std::string& name) const;
-    // The names of the entries in the folder, hidden ones included, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    std::string m_strPath;
-};
-
-std::vector<std::uint8_t> ReadAll(const std::string& path);
-void WriteAll(const std::string& path, const std::string& bytes);
-void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes);
-
 // Test pictures, made with Magick++ and written through a blob, so the name
 // of the file never matters to ImageMagick.
 Magick::Image ColourPicture(std::size_t width, std::size_t height);  // a red-to-blue gradient

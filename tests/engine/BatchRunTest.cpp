@@ -3,7 +3,7 @@
 #include "BatchRun.h"
 #include "OutputFormat.h"
 
-#include "EngineTestSupport.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,6 @@
 #include <thread>
 
 namespace {
-
-using namespace enginetest;
 
 struct ProgressLog final : IBatchProgress {
     std::mutex mutex;
@@ -206,7 +204,7 @@ TEST(BatchRunTest, EntriesSharingAnOutputAreWrittenInListOrder)
 
 TEST(BatchRunTest, OutputThatWouldReplaceItsInputIsRefused)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     WriteFile(dir / "x.bmp", "picture");
     ScriptedRunner runner;
     BatchRun run(runner, 1);

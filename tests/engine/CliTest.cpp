@@ -1,13 +1,17 @@
 // tessaglyph-convert as a script sees it: exit status, messages, outputs.
 #include "EngineTestSupport.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
 #include <set>
 
 #include <sys/wait.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -42,7 +46,7 @@ protected:
         fs::copy_file(kSuite + source, dir / name);
     }
 
-    ScratchDir dir;
+    ScratchFolder dir;
 };
 
 TEST_F(CliTest, WritesEveryFormatAndSaysOk)

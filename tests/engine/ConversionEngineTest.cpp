@@ -6,18 +6,22 @@
 #include "WorkerLocation.h"
 
 #include "EngineTestSupport.h"
+#include "ScratchFolder.h"
 #include "NullProgress.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
+#include <filesystem>
 #include <set>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -42,7 +46,7 @@ ConversionJob Job(const std::string& input, const std::string& output, std::uint
 
 class ConversionEngineTest : public testing::Test {
 protected:
-    ScratchDir dir;
+    ScratchFolder dir;
     std::string Good(const std::string& name)
     {
         WriteFile(dir / name, "picture " + name);
@@ -244,11 +248,11 @@ TEST(WorkerLocationTest, FindsThePolicyInTheBuildAndInstalledLayouts)
     const std::string built = FindPolicyFolder(BinaryPath("tessaglyph-convert"));
     EXPECT_EQ(built, fs::canonical(TESSAGLYPH_BINARY_DIR).string() + "/magick");
 
-    ScratchDir prefix;
+    ScratchFolder prefix;
     WriteFile(prefix / "bin/tessaglyph-convert", "");
     WriteFile(prefix / "share/tessaglyph/magick/policy.xml", "<policymap/>");
     EXPECT_EQ(FindPolicyFolder(prefix / "bin/tessaglyph-convert"), prefix / "share/tessaglyph/magick");
-    ScratchDir empty;
+    ScratchFolder empty;
     EXPECT_EQ(FindPolicyFolder(empty / "bin/tessaglyph-convert"), "");
     EXPECT_EQ(fs::path(DefaultWorkerProgram()).filename(), "tessaglyph-convert");
 }

@@ -1,21 +1,22 @@
 #include "FolderScan.h"
 
-#include "EngineTestSupport.h"
 #include "PermissionBits.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace fs = std::filesystem;
 
-using namespace enginetest;
+namespace {
 
 struct Found {
     std::vector<std::string> paths;
@@ -37,7 +38,7 @@ std::set<std::string> AsSet(const std::vector<std::string>& v)
 
 TEST(FolderScanTest, AddsPicturesByTheirLastThreeCharactersIncludingHiddenAndNested)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     for (const char* name : {"a.bmp", "b.JPG", "c.jpeg", "d.txt", ".e.gif", "sub/f.png", "photoBMP", "pics.bmp/g.tga",
                              ".hidden/h.pcx"})
         WriteFile(dir / name, "x");
@@ -52,15 +53,15 @@ TEST(FolderScanTest, AddsPicturesByTheirLastThreeCharactersIncludingHiddenAndNes
 
 TEST(FolderScanTest, AFinalSeparatorIsNotDoubled)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     WriteFile(dir / "a.bmp", "x");
     EXPECT_EQ(Scan(dir.Path() + "/").paths, std::vector<std::string>{dir / "a.bmp"});
 }
 
 TEST(FolderScanTest, SymbolicLinkLoopsEndAndNoFolderIsScannedTwice)
 {
-    ScratchDir dir;
-    ScratchDir outside;
+    ScratchFolder dir;
+    ScratchFolder outside;
     WriteFile(dir / "top/sub/f.png", "x");
     WriteFile(outside / "o.gif", "x");
     fs::create_directory_symlink(dir / "top", dir / "top/sub/up");           // loop to an ancestor
@@ -82,7 +83,7 @@ TEST(FolderScanTest, SymbolicLinkLoopsEndAndNoFolderIsScannedTwice)
 
 TEST(FolderScanTest, PipesAndDevicesAreNotPictures)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
     WriteFile(dir / "real.png", "x");
     EXPECT_EQ(Scan(dir.Path()).paths, std::vector<std::string>{dir / "real.png"});
@@ -90,7 +91,7 @@ TEST(FolderScanTest, PipesAndDevicesAreNotPictures)
 
 TEST(FolderScanTest, AMissingFolderIsReportedAsSkipped)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     const Found found = Scan(dir / "missing");
     EXPECT_TRUE(found.paths.empty());
     ASSERT_EQ(found.result.skippedFolders.size(), 1u);
@@ -99,7 +100,7 @@ TEST(FolderScanTest, AMissingFolderIsReportedAsSkipped)
 
 TEST(FolderScanTest, AnUnreadableFolderIsSkippedAndTheScanGoesOn)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     WriteFile(dir / "a/1.png", "x");
     WriteFile(dir / "b/locked/2.png", "x");
     WriteFile(dir / "c/3.png", "x");
@@ -115,7 +116,7 @@ TEST(FolderScanTest, AnUnreadableFolderIsSkippedAndTheScanGoesOn)
 
 TEST(FolderScanTest, PathsLongerThanTheSystemLimitAreFoundWhole)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     const std::string part(200, 'd');
     int fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
     std::string expected = dir.Path();
@@ -150,7 +151,7 @@ TEST(FolderScanTest, PathsLongerThanTheSystemLimitAreFoundWhole)
 
 TEST(FolderScanTest, StopEndsTheScanEarly)
 {
-    ScratchDir dir;
+    ScratchFolder dir;
     for (int i = 0; i < 50; ++i)
         WriteFile(dir / ("d" + std::to_string(i) + "/x.png"), "x");
     std::vector<std::string> paths;

@@ -4,15 +4,18 @@
 #include "ConversionEngine.h"
 #include "OutputFormat.h"
 
-#include "EngineTestSupport.h"
 #include "NullProgress.h"
+#include "ScratchFolder.h"
 #include "TestEngine.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
 namespace {
 
-using namespace enginetest;
 using namespace std::chrono_literals;
 
 const std::string kSuite = std::string(TESSAGLYPH_TESTDATA_DIR) + "/pngsuite/";
@@ -45,8 +48,8 @@ protected:
                 in / "notes.png"};
     }
 
-    ScratchDir in;
-    ScratchDir out;
+    ScratchFolder in;
+    ScratchFolder out;
 };
 
 TEST_F(RealBatch, ReportsExactlyTheBadFilesAndWritesTheGoodOnes)

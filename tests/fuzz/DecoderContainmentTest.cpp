@@ -6,9 +6,10 @@
 // around them still come out.
 #include "BatchRun.h"
 #include "ConversionEngine.h"
-#include "EngineTestSupport.h"
-#include "NullProgress.h"
 #include "OutputFormat.h"
+
+#include "NullProgress.h"
+#include "ScratchFolder.h"
 #include "TestEngine.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ std::vector<fs::path> RecordedFailures()
 
 TEST(DecoderContainment, EachFailingInputCostsOnlyItsOwnFile)
 {
-    const enginetest::ScratchDir dir;
+    const ScratchFolder dir;
     fs::create_directories(dir / "in");
     fs::create_directories(dir / "out");
     std::vector<std::string> good;

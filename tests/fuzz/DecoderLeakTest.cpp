@@ -5,14 +5,13 @@
 #include "ImageCodec.h"
 #include "OutputFormat.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include <malloc.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,31 +20,17 @@ std::size_t HeapInUse()
     return mallinfo2().uordblks;
 }
 
-class TempPicture {
-public:
-    explicit TempPicture(const std::string& bytes)
-        : m_path("/tmp/tessaglyph-leak-" + std::to_string(::getpid()) + ".ppm")
-    {
-        std::ofstream(m_path, std::ios::binary) << bytes;
-    }
-    ~TempPicture() { std::remove(m_path.c_str()); }
-    TempPicture(const TempPicture&) = delete;
-    TempPicture& operator=(const TempPicture&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 TEST(DecoderLeaks, PnmPicturesLeaveTheHeapAsTheyFoundIt)
 {
     // ImageMagick 6 leaks 4 KiB per PNM ping that stops at a scene limit.
-    const TempPicture picture("P6\n# made by a test\n8 8\n255\n" + std::string(8 * 8 * 3, '\x7f'));
+    const ScratchFolder folder;
+    const std::string picture = folder / "picture.ppm";
+    ASSERT_TRUE(WriteFile(picture, "P6\n# made by a test\n8 8\n255\n" + std::string(8 * 8 * 3, '\x7f')));
     for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(ImageCodec(picture.Path(), kTypeUnknown).IsValid());
+        ASSERT_TRUE(ImageCodec(picture, kTypeUnknown).IsValid());
     const std::size_t before = HeapInUse();
     for (int i = 0; i < 300; ++i)
-        ImageCodec(picture.Path(), kTypeUnknown);
+        ImageCodec(picture, kTypeUnknown);
     const std::size_t after = HeapInUse();
     EXPECT_LT(after, before + 300 * 1024) << "the heap grew by " << (after - before) << " bytes over 300 decodes";
 }

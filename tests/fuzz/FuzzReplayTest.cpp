@@ -3,11 +3,11 @@
 // checker, so a fault once found stays fixed in every build.
 #include "FuzzChecks.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,12 +28,6 @@ std::ostream& operator<<(std::ostream& out, const Target& target)
     return out << target.name;
 }
 
-std::vector<std::uint8_t> ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Runs every file of the folders through the checker; the count of files
 // replayed, with a failure recorded for each broken property.
 std::size_t Replay(const Target& target, const std::vector<fs::path>& folders)
@@ -47,7 +41,7 @@ std::size_t Replay(const Target& target, const std::vector<fs::path>& folders)
             if (!entry.is_regular_file() || entry.path().filename().string().front() == '.' ||
                 entry.path().extension() == ".md")
                 continue;
-            const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
+            const std::vector<std::uint8_t> bytes = ReadAll(entry.path().string());
             EXPECT_EQ(target.check(bytes.data(), bytes.size()), "") << entry.path();
             ++count;
         }

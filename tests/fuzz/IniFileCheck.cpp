@@ -2,6 +2,7 @@
 
 #include "FuzzInput.h"
 #include "FuzzScratch.h"
+#include "ScratchFolder.h"
 
 #include "IniFile.h"
 
@@ -158,7 +159,7 @@ std::string CheckIniFile(const std::uint8_t* data, std::size_t size)
     const std::string& folder = FuzzScratchFolder();
     const std::string filePath = folder + "/config.ini";
     const std::string savePath = folder + "/saved.ini";
-    if (!WriteWholeFile(filePath, input.Rest()))
+    if (!WriteFile(filePath, input.Rest()))
         return {};  // no room to test in; not the store's fault
 
     IniFile original;

@@ -4,6 +4,7 @@
 #include "BatchPageFixture.h"
 
 #include "ConvertMessages.h"
+#include "ScratchFolder.h"
 
 #include <QImage>
 
@@ -42,12 +43,6 @@ protected:
         });
         QObject::connect(m_page.get(), &BatchPage::ProgressPositionSet,
                          [this](qint64 position) { m_progress.push_back("pos " + std::to_string(position)); });
-    }
-
-    static std::string ReadBytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     QColor OutColour(const std::string& name) const
@@ -209,7 +204,7 @@ TEST_F(BatchPageConvertTest, AnEntryIsNeverWrittenOverItselfAndTheLaterEntryWins
     AddFiles({MakePicture("b/x.png", Qt::blue), MakePicture("a/x.png", Qt::red)});
     // Its output would be itself.
     const std::string self = MakePicture("out/self.bmp", Qt::green);
-    const std::string before = ReadBytes(self);
+    const std::string before = ReadFile(self);
     AddFiles({self});
 
     Convert(0, m_out);
@@ -219,7 +214,7 @@ TEST_F(BatchPageConvertTest, AnEntryIsNeverWrittenOverItselfAndTheLaterEntryWins
     EXPECT_EQ(m_prompts.messages[0].text, std::string(kMsgConvertFailed) + "\n2 of 3 pictures were written.\n" + self +
                                               ": the output would replace the input file");
     EXPECT_EQ(OutColour("x.bmp"), QColor(Qt::blue));
-    EXPECT_EQ(ReadBytes(self), before);
+    EXPECT_EQ(ReadFile(self), before);
 }
 
 // One worker that hangs on "hang.png" for a second holds the run while the

@@ -8,6 +8,7 @@
 #include "FakePrompts.h"
 #include "PageFixture.h"
 #include "ResourceIds.h"
+#include "ScratchFolder.h"
 #include "TestEngine.h"
 #include "WaitUntil.h"
 
@@ -24,9 +25,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,8 +64,7 @@ protected:
     std::string Touch(const std::string& name) const
     {
         const std::string path = Path(name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << "not a picture";
+        EXPECT_TRUE(WriteFile(path, "not a picture")) << path;
         return path;
     }
 
@@ -81,13 +79,9 @@ protected:
         return path;
     }
 
-    void WriteConfig(const std::string& text) const { std::ofstream(ConfigPath(), std::ios::binary) << text; }
+    void WriteConfig(const std::string& text) const { WriteFile(ConfigPath(), text); }
 
-    std::string ReadConfig() const
-    {
-        std::ifstream in(ConfigPath(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string ReadConfig() const { return ReadFile(ConfigPath()); }
 
     // The settings file's lines, without their line ends.
     std::vector<std::string> ConfigLines() const

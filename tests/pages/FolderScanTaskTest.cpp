@@ -2,35 +2,27 @@
 // batches, `done` after the last one, several folders, stop and destruction.
 #include "FolderScanTask.h"
 
-#include <QTemporaryDir>
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
-
 namespace {
 
 class FolderScanTaskTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
     std::string Touch(const std::string& name) const
     {
-        const std::string path = m_dir.filePath(QString::fromStdString(name)).toStdString();
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path) << "x";
+        const std::string path = m_dir / name;
+        EXPECT_TRUE(WriteFile(path, "x")) << path;
         return path;
     }
 
-    std::string Path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
 };
 
 TEST_F(FolderScanTaskTest, EveryFindingIsHandedOverOnceAndDoneComesAfterTheLast)
@@ -43,7 +35,7 @@ TEST_F(FolderScanTaskTest, EveryFindingIsHandedOverOnceAndDoneComesAfterTheLast)
     std::atomic<int> doneCalls{0};
     std::vector<std::string> taken;
     {
-        FolderScanTask task({m_dir.path().toStdString()}, [&] { ++doneCalls; });
+        FolderScanTask task({m_dir.Path()}, [&] { ++doneCalls; });
         // Taken while the scan runs, then the rest after its end.
         while (doneCalls.load() == 0) {
             const std::vector<std::string> batch = task.TakeFound();

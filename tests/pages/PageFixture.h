@@ -6,18 +6,16 @@
 #include "FakePrompts.h"
 #include "PageServices.h"
 #include "ResourceIds.h"
+#include "ScratchFolder.h"
 #include "TestEngine.h"
 
 #include <QPushButton>
 #include <QString>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +25,6 @@ class PageFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
         m_parent.resize(700, 500);
         m_parent.show();
     }
@@ -38,7 +35,7 @@ protected:
             m_page->DestroyWindow();
     }
 
-    std::string Path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     std::string ConfigPath() const { return Path("config.ini"); }
 
     // Makes the page as the main dialog does, on the given engine.
@@ -55,19 +52,12 @@ protected:
     }
 
     // The names in the folder "out" (where the convert tests write), sorted.
-    std::vector<std::string> OutFiles() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Path("out")))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> OutFiles() const { return EntryNames(Path("out")); }
 
     QPushButton* Button(int id) const { return m_page->template GetDlgItemAs<QPushButton>(id); }
     QWidget* Frame() const { return m_page->GetDlgItem(res::IDC_PREVIEW); }
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
     Prompts m_prompts;
     QWidget m_parent;
     std::unique_ptr<PageServices> m_services;

@@ -1,14 +1,13 @@
 #include "PicturePreview.h"
 
 #include "OutputFormat.h"
+#include "ScratchFolder.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,9 +41,8 @@ class PicturePreviewTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("photo.png")).toStdString();
-        std::ofstream(m_path) << "bytes";
+        m_path = m_dir / "photo.png";
+        ASSERT_TRUE(WriteFile(m_path, "bytes"));
     }
 
     QImage Paint(const std::string& path)
@@ -56,7 +54,7 @@ protected:
         return image;
     }
 
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
     std::string m_path;
     PicturePreview m_preview{FakeRender};
     int m_nInType = -7;
@@ -86,7 +84,7 @@ TEST_F(PicturePreviewTest, PictureIsDrawnIntoItsRectangleOnGrey)
 
 TEST_F(PicturePreviewTest, FileThatDoesNotLoadLeavesTheGreyArea)
 {
-    const std::string bad = m_dir.filePath(QStringLiteral("bad.JPG")).toStdString();
+    const std::string bad = m_dir / "bad.JPG";
     const QImage image = Paint(bad);
     EXPECT_EQ(m_nInType, static_cast<int>(kTypeJpg));
     for (const QPoint p : {QPoint(0, 0), QPoint(125, 150), QPoint(249, 199)})

@@ -1,15 +1,13 @@
 #include "PreviewCache.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 namespace fs = std::filesystem;
 
@@ -17,24 +15,7 @@ namespace {
 
 class PreviewCacheTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaglyph-cache-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        m_file = m_dir + "/a.png";
-        Write(m_file, "first");
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
-    static void Write(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
+    void SetUp() override { ASSERT_TRUE(WriteFile(m_file, "first")); }
 
     PreviewRequest Request(const std::string& path, int width = 250, int height = 200) const
     {
@@ -53,8 +34,8 @@ protected:
         };
     }
 
-    std::string m_dir;
-    std::string m_file;
+    ScratchFolder m_folder;
+    std::string m_file = m_folder / "a.png";
     std::vector<PreviewRequest> m_requests;
 };
 
@@ -79,13 +60,13 @@ TEST_F(PreviewCacheTest, ChangedFileOrAreaRendersAgain)
     cache.Get(Request(m_file));
 
     // Same size, only a newer modification time.
-    Write(m_file, "other");
+    WriteFile(m_file, "other");
     fs::last_write_time(m_file, fs::last_write_time(m_file) + std::chrono::seconds(5));
     EXPECT_EQ(cache.Get(Request(m_file))->pictureWidth, 2u);
 
     // A new size with the same time.
     const auto time = fs::last_write_time(m_file);
-    Write(m_file, "longer content");
+    WriteFile(m_file, "longer content");
     fs::last_write_time(m_file, time);
     EXPECT_EQ(cache.Get(Request(m_file))->pictureWidth, 3u);
 
@@ -99,7 +80,7 @@ TEST_F(PreviewCacheTest, ChangedFileOrAreaRendersAgain)
 
 TEST_F(PreviewCacheTest, FailuresAreKeptUntilTheFileAppearsOrChanges)
 {
-    const std::string missing = m_dir + "/later.png";
+    const std::string missing = m_folder / "later.png";
     PreviewCache cache([this](const PreviewRequest& request) {
         m_requests.push_back(request);
         PreviewResult result;
@@ -110,17 +91,17 @@ TEST_F(PreviewCacheTest, FailuresAreKeptUntilTheFileAppearsOrChanges)
     EXPECT_FALSE(cache.Get(Request(missing))->ok);
     EXPECT_EQ(m_requests.size(), 1u);
 
-    Write(missing, "now here");
+    WriteFile(missing, "now here");
     EXPECT_TRUE(cache.Get(Request(missing))->ok);
     EXPECT_EQ(m_requests.size(), 2u);
 }
 
 TEST_F(PreviewCacheTest, KeepsTheMostRecentlyUsedWithinItsCapacity)
 {
-    const std::string b = m_dir + "/b.png";
-    const std::string c = m_dir + "/c.png";
-    Write(b, "b");
-    Write(c, "c");
+    const std::string b = m_folder / "b.png";
+    const std::string c = m_folder / "c.png";
+    WriteFile(b, "b");
+    WriteFile(c, "c");
     PreviewCache cache(Counting(), 2);
     cache.Get(Request(m_file));
     cache.Get(Request(b));

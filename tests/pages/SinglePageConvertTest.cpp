@@ -142,7 +142,7 @@ TEST_F(SinglePageConvertTest, InputThatIsNoPictureGivesTheFailedMessage)
 {
     CreatePage();
     const std::string text = Path("readme.png");
-    std::ofstream(text) << "plain text";
+    ASSERT_TRUE(WriteFile(text, "plain text"));
     Convert(text, m_out, {res::IDC_CHECK_JPG});
     ASSERT_TRUE(WaitForEnd());
     ASSERT_EQ(m_prompts.messages.size(), 1u);

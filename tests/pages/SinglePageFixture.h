@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -29,13 +28,7 @@ protected:
         return path;
     }
 
-    void WriteConfig(const std::string& text) const
-    {
-        FILE* file = std::fopen(ConfigPath().c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fputs(text.c_str(), file);
-        std::fclose(file);
-    }
+    void WriteConfig(const std::string& text) const { ASSERT_TRUE(WriteFile(ConfigPath(), text)); }
 
     QLineEdit* Edit(int id) const { return m_page->GetDlgItemAs<QLineEdit>(id); }
     QCheckBox* Check(int id) const { return m_page->GetDlgItemAs<QCheckBox>(id); }

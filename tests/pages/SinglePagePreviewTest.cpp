@@ -89,9 +89,7 @@ TEST_F(SinglePageTest, SavedInFileIsPreviewedAtFirstPaintAndRepaintsFromTheKeptP
 TEST_F(SinglePageTest, UnreadableInFileLeavesTheAreaGrey)
 {
     const std::string text = Path("notes.png");
-    FILE* file = std::fopen(text.c_str(), "wb");
-    std::fputs("not a picture", file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteFile(text, "not a picture"));
     WriteConfig("[Single]\r\nInFile=" + text + "\r\n");
     CreatePage();
     const QImage frame = GrabFrame();
@@ -191,9 +189,9 @@ TEST_F(SinglePageTest, DroppedFileBecomesTheInputAndDroppedFolderTheOutFolder)
     const QImage frame = GrabFrame();
     EXPECT_TRUE(Near(frame.pixelColor(frame.width() / 2, frame.height() / 2), kBlue));
 
-    Drop(*m_page, m_dir.path());
-    EXPECT_EQ(m_page->OutDir(), m_dir.path().toStdString() + "/");
-    EXPECT_EQ(Edit(res::IDC_OUT_DIR)->text().toStdString(), m_dir.path().toStdString() + "/");
+    Drop(*m_page, QString::fromStdString(m_dir.Path()));
+    EXPECT_EQ(m_page->OutDir(), m_dir.Path() + "/");
+    EXPECT_EQ(Edit(res::IDC_OUT_DIR)->text().toStdString(), m_dir.Path() + "/");
     EXPECT_EQ(m_page->InFile(), picture);
 }
 

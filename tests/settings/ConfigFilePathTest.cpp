@@ -1,7 +1,7 @@
 #include "ConfigFilePath.h"
 
 #include "PermissionBits.h"
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +14,19 @@ namespace {
 
 class ConfigFilePathTest : public testing::Test {
 protected:
-    TempFolder m_folder;
-    std::string m_program = m_folder.Path("bin/tessaglyph");
+    ScratchFolder m_folder;
+    std::string m_program = m_folder.File("bin/tessaglyph");
     // A folder that does not exist cannot be written, for root as well.
-    std::string m_missingProgram = m_folder.Path("gone/tessaglyph");
+    std::string m_missingProgram = m_folder.File("gone/tessaglyph");
 
-    void SetUp() override { std::filesystem::create_directory(m_folder.Path("bin")); }
+    void SetUp() override { std::filesystem::create_directory(m_folder.File("bin")); }
 };
 
 TEST_F(ConfigFilePathTest, WritableProgramFolderKeepsTheFileBesideTheProgram)
 {
-    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
-    WriteBytes(m_folder.Path("bin/config.ini"), "");
-    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.File("bin/config.ini"));
+    WriteFile(m_folder.File("bin/config.ini"), "");
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.File("bin/config.ini"));
 }
 
 TEST_F(ConfigFilePathTest, UnwritableProgramFolderUsesTheUsersConfigFolder)
@@ -39,17 +39,17 @@ TEST_F(ConfigFilePathTest, UnwritableProgramFolderUsesTheUsersConfigFolder)
     EXPECT_EQ(ConfigFilePath(m_missingProgram, "rel", "/home/u"),
               "/home/u/.config/tessaglyph/config.ini");
     // Nowhere better to go: stay beside the program.
-    EXPECT_EQ(ConfigFilePath(m_missingProgram, "", ""), m_folder.Path("gone/config.ini"));
+    EXPECT_EQ(ConfigFilePath(m_missingProgram, "", ""), m_folder.File("gone/config.ini"));
     EXPECT_EQ(ConfigFilePath("", "", "/home/u"), "/home/u/.config/tessaglyph/config.ini");
 }
 
 TEST_F(ConfigFilePathTest, WritableConfigInReadOnlyFolderKeepsPriority)
 {
     WithPermissionBitsApplied([&] {
-        WriteBytes(m_folder.Path("bin/config.ini"), "");
-        ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0555), 0);
-        EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.Path("bin/config.ini"));
-        ASSERT_EQ(::chmod(m_folder.Path("bin/config.ini").c_str(), 0444), 0);
+        WriteFile(m_folder.File("bin/config.ini"), "");
+        ASSERT_EQ(::chmod(m_folder.File("bin").c_str(), 0555), 0);
+        EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), m_folder.File("bin/config.ini"));
+        ASSERT_EQ(::chmod(m_folder.File("bin/config.ini").c_str(), 0444), 0);
         EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u"), "/xdg/tessaglyph/config.ini");
     });
 }

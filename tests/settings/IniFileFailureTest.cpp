@@ -1,7 +1,7 @@
 #include "IniFile.h"
 
 #include "PermissionBits.h"
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,6 @@ namespace fs = std::filesystem;
 
 const char* const kOldFile = "[S]\r\nk=old\r\n";
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 // The store holds something to write, so a false Save is a real refusal.
 void FillStore(IniFile& ini)
 {
@@ -35,13 +27,13 @@ void FillStore(IniFile& ini)
 
 TEST(IniFileFailure, PathsThatAreNotRegularFilesGiveFalseAndDefaults)
 {
-    TempFolder folder;
-    fs::create_directory(folder.Path("dir"));
-    WriteBytes(folder.Path("file"), kOldFile);
-    ASSERT_EQ(::mkfifo(folder.Path("fifo").c_str(), 0600), 0);
+    ScratchFolder folder;
+    fs::create_directory(folder.File("dir"));
+    WriteFile(folder.File("file"), kOldFile);
+    ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
 
-    for (const std::string& path : {folder.Path("dir"), folder.Path("file/config.ini"),
-                                    folder.Path("fifo"), folder.Path("missing/config.ini"),
+    for (const std::string& path : {folder.File("dir"), folder.File("file/config.ini"),
+                                    folder.File("fifo"), folder.File("missing/config.ini"),
                                     std::string("/dev/null"), std::string()}) {
         IniFile ini;
         EXPECT_FALSE(ini.Open(path)) << path;
@@ -52,18 +44,18 @@ TEST(IniFileFailure, PathsThatAreNotRegularFilesGiveFalseAndDefaults)
         EXPECT_FALSE(ini.Save(path)) << path;
         EXPECT_TRUE(ini.Lines().empty()) << "a failed save empties the store";
     }
-    EXPECT_TRUE(fs::is_directory(folder.Path("dir")));
-    EXPECT_TRUE(fs::is_empty(folder.Path("dir")));
-    EXPECT_EQ(ReadBytes(folder.Path("file")), kOldFile);
-    EXPECT_FALSE(fs::exists(folder.Path("missing")));
-    EXPECT_EQ(Names(folder.Path()).size(), 3u) << "no temporary file left behind";
+    EXPECT_TRUE(fs::is_directory(folder.File("dir")));
+    EXPECT_TRUE(fs::is_empty(folder.File("dir")));
+    EXPECT_EQ(ReadFile(folder.File("file")), kOldFile);
+    EXPECT_FALSE(fs::exists(folder.File("missing")));
+    EXPECT_EQ(folder.Entries().size(), 3u) << "no temporary file left behind";
 }
 
 TEST(IniFileFailure, FailedWriteLeavesTheOldFileIntact)
 {
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
-    WriteBytes(path, kOldFile);
+    ScratchFolder folder;
+    const std::string path = folder.File("config.ini");
+    WriteFile(path, kOldFile);
     IniFile ini;
     ASSERT_TRUE(ini.Open(path));
     FillStore(ini);
@@ -80,16 +72,16 @@ TEST(IniFileFailure, FailedWriteLeavesTheOldFileIntact)
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(result);
-    EXPECT_EQ(ReadBytes(path), kOldFile);
-    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"config.ini"});
+    EXPECT_EQ(ReadFile(path), kOldFile);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"config.ini"});
 }
 
 TEST(IniFileFailure, UnreadableFileIsNeitherReadNorReplaced)
 {
     WithPermissionBitsApplied([&] {
-        TempFolder folder;
-        const std::string path = folder.Path("config.ini");
-        WriteBytes(path, kOldFile);
+        ScratchFolder folder;
+        const std::string path = folder.File("config.ini");
+        WriteFile(path, kOldFile);
         ASSERT_EQ(::chmod(path.c_str(), 0000), 0);
         IniFile ini;
         EXPECT_FALSE(ini.Open(path));
@@ -97,32 +89,32 @@ TEST(IniFileFailure, UnreadableFileIsNeitherReadNorReplaced)
         FillStore(ini);
         EXPECT_FALSE(ini.Save(path));
         ::chmod(path.c_str(), 0600);
-        EXPECT_EQ(ReadBytes(path), kOldFile);
+        EXPECT_EQ(ReadFile(path), kOldFile);
     });
 }
 
 TEST(IniFileFailure, WriteProtectedFileIsKept)
 {
     WithPermissionBitsApplied([&] {
-        TempFolder folder;
-        const std::string path = folder.Path("config.ini");
-        WriteBytes(path, kOldFile);
+        ScratchFolder folder;
+        const std::string path = folder.File("config.ini");
+        WriteFile(path, kOldFile);
         ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
         IniFile ini;
         ASSERT_TRUE(ini.Open(path));
         EXPECT_EQ(ini.GetString("S", "k", "d"), "old");
         FillStore(ini);
         EXPECT_FALSE(ini.Save(path));
-        EXPECT_EQ(ReadBytes(path), kOldFile);
+        EXPECT_EQ(ReadFile(path), kOldFile);
     });
 }
 
 TEST(IniFileFailure, ReadOnlyFolderWithoutFileGivesFalseAndMakesNothing)
 {
     WithPermissionBitsApplied([&] {
-        TempFolder folder;
+        ScratchFolder folder;
         ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
-        const std::string path = folder.Path("config.ini");
+        const std::string path = folder.File("config.ini");
         IniFile ini;
         EXPECT_FALSE(ini.Open(path));
         FillStore(ini);
@@ -134,24 +126,24 @@ TEST(IniFileFailure, ReadOnlyFolderWithoutFileGivesFalseAndMakesNothing)
 TEST(IniFileFailure, ReadOnlyFolderWithWritableFileIsSavedInPlace)
 {
     WithPermissionBitsApplied([&] {
-        TempFolder folder;
-        const std::string path = folder.Path("config.ini");
-        WriteBytes(path, kOldFile);
+        ScratchFolder folder;
+        const std::string path = folder.File("config.ini");
+        WriteFile(path, kOldFile);
         ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
         IniFile ini;
         ASSERT_TRUE(ini.Open(path));
         ASSERT_TRUE(ini.SetString("S", "k", "new"));
         EXPECT_TRUE(ini.Save(path));
-        EXPECT_EQ(ReadBytes(path), "[S]\r\nk=new\r\n");
+        EXPECT_EQ(ReadFile(path), "[S]\r\nk=new\r\n");
     });
 }
 
 TEST(IniFileSave, KeepsPermissionBitsAndWritesThroughSymbolicLinks)
 {
-    TempFolder folder;
-    const std::string real = folder.Path("real.ini");
-    const std::string link = folder.Path("config.ini");
-    WriteBytes(real, kOldFile);
+    ScratchFolder folder;
+    const std::string real = folder.File("real.ini");
+    const std::string link = folder.File("config.ini");
+    WriteFile(real, kOldFile);
     ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
     fs::create_symlink("real.ini", link);
 
@@ -161,11 +153,11 @@ TEST(IniFileSave, KeepsPermissionBitsAndWritesThroughSymbolicLinks)
     ASSERT_TRUE(ini.Save(link));
 
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadBytes(real), "[S]\r\nk=new\r\n");
+    EXPECT_EQ(ReadFile(real), "[S]\r\nk=new\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(Names(folder.Path()).size(), 2u) << "no temporary file left behind";
+    EXPECT_EQ(folder.Entries().size(), 2u) << "no temporary file left behind";
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -130,27 +130,27 @@ constexpr int kFiles = 200;
 
 TEST(IniFileRoundTrip, LoadAndSaveChangesNothingButLineEnds)
 {
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
+    ScratchFolder folder;
+    const std::string path = folder.File("config.ini");
     RandomIni random(20240611);
     for (int file = 0; file < kFiles; ++file) {
         const std::vector<std::string> lines = random.Lines();
-        WriteBytes(path, random.FileOf(lines));
+        WriteFile(path, random.FileOf(lines));
         IniFile ini;
         ASSERT_TRUE(ini.Open(path)) << file;
         ASSERT_TRUE(ini.Save(path)) << file;
-        ASSERT_EQ(ReadBytes(path), WithCrLf(lines)) << "file " << file;
+        ASSERT_EQ(ReadFile(path), WithCrLf(lines)) << "file " << file;
     }
 }
 
 TEST(IniFileRoundTrip, SetValuesReadBackExactlyAndOtherLinesStay)
 {
-    TempFolder folder;
-    const std::string path = folder.Path("config.ini");
+    ScratchFolder folder;
+    const std::string path = folder.File("config.ini");
     RandomIni random(7031);
     for (int file = 0; file < kFiles; ++file) {
         const std::vector<std::string> lines = random.Lines();
-        WriteBytes(path, random.FileOf(lines));
+        WriteFile(path, random.FileOf(lines));
         IniFile original;
         ASSERT_TRUE(original.Open(path));
 

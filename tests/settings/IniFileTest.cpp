@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,14 @@ protected:
     // Writes `bytes` as the file and opens a store on it.
     void Load(const std::string& bytes)
     {
-        WriteBytes(m_path, bytes);
+        WriteFile(m_path, bytes);
         ASSERT_TRUE(m_ini.Open(m_path));
     }
     // Saves the store to the file and gives the file's bytes.
     std::string SaveAndRead()
     {
         EXPECT_TRUE(m_ini.Save(m_path));
-        return ReadBytes(m_path);
+        return ReadFile(m_path);
     }
     // Saves, then reads the file back into the store, as the next run would.
     void SaveAndReopen()
@@ -31,8 +31,8 @@ protected:
         ASSERT_TRUE(m_ini.Open(m_path));
     }
 
-    TempFolder m_folder;
-    std::string m_path = m_folder.Path("config.ini");
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("config.ini");
     IniFile m_ini;
 };
 
@@ -40,7 +40,7 @@ TEST_F(IniFileTest, AbsentFileIsCreatedEmptyAndGetsExactlyTheSetLines)
 {
     ASSERT_TRUE(m_ini.Open(m_path));
     EXPECT_TRUE(std::filesystem::exists(m_path));
-    EXPECT_EQ(ReadBytes(m_path), "");
+    EXPECT_EQ(ReadFile(m_path), "");
     EXPECT_EQ(m_ini.GetString("S", "a", "dflt"), "dflt");
     EXPECT_EQ(m_ini.GetInt("S", "a", -7), -7);
     EXPECT_TRUE(m_ini.GetBool("S", "a", true));

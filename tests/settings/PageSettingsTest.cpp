@@ -1,7 +1,7 @@
 #include "PageSettings.h"
 
 #include "PermissionBits.h"
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +41,8 @@ BatchSettings SomeBatch()
 
 class PageSettingsTest : public testing::Test {
 protected:
-    TempFolder m_folder;
-    std::string m_path = m_folder.Path("config.ini");
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("config.ini");
 };
 
 TEST_F(PageSettingsTest, FirstStartGivesDefaultsAndAnEmptyFile)
@@ -50,7 +50,7 @@ TEST_F(PageSettingsTest, FirstStartGivesDefaultsAndAnEmptyFile)
     const SingleSettings s = LoadSingleSettings(m_path);
     const BatchSettings b = LoadBatchSettings(m_path);
     EXPECT_TRUE(std::filesystem::exists(m_path));
-    EXPECT_EQ(ReadBytes(m_path), "");
+    EXPECT_EQ(ReadFile(m_path), "");
     EXPECT_EQ(s.bbmp + s.bjpg + s.bgif + s.bpcx + s.bpng + s.bico + s.btif + s.btga + s.braw, 0);
     EXPECT_EQ(s.InFile, "");
     EXPECT_EQ(s.OutDir, "");
@@ -62,17 +62,17 @@ TEST_F(PageSettingsTest, FileMadeFromNothingHasBothSectionsInEitherOrder)
 {
     ASSERT_TRUE(SaveSingleSettings(m_path, SomeSingle()));
     ASSERT_TRUE(SaveBatchSettings(m_path, SomeBatch()));
-    EXPECT_EQ(ReadBytes(m_path), kSingleLayout + kBatchLayout);
+    EXPECT_EQ(ReadFile(m_path), kSingleLayout + kBatchLayout);
 
-    const std::string other = m_folder.Path("other.ini");
+    const std::string other = m_folder.File("other.ini");
     ASSERT_TRUE(SaveBatchSettings(other, SomeBatch()));
     ASSERT_TRUE(SaveSingleSettings(other, SomeSingle()));
-    EXPECT_EQ(ReadBytes(other), kBatchLayout + kSingleLayout);
+    EXPECT_EQ(ReadFile(other), kBatchLayout + kSingleLayout);
 
     // Saving again changes nothing.
     ASSERT_TRUE(SaveSingleSettings(m_path, SomeSingle()));
     ASSERT_TRUE(SaveBatchSettings(m_path, SomeBatch()));
-    EXPECT_EQ(ReadBytes(m_path), kSingleLayout + kBatchLayout);
+    EXPECT_EQ(ReadFile(m_path), kSingleLayout + kBatchLayout);
 }
 
 TEST_F(PageSettingsTest, EveryFieldComesBackAsSaved)
@@ -107,7 +107,7 @@ TEST_F(PageSettingsTest, EveryFieldComesBackAsSaved)
 
 TEST_F(PageSettingsTest, HandEditedFileKeepsItsOrderCommentsAndOtherSections)
 {
-    WriteBytes(m_path,
+    WriteFile(m_path,
                "; my settings\n[Batch]\nOutType=42\nOutDir=/x/ ; old\n[Mine]\nInFile=keep\n"
                "[single]\nbjpg=2\nbbmp=yes\n");
     const BatchSettings b = LoadBatchSettings(m_path);
@@ -119,7 +119,7 @@ TEST_F(PageSettingsTest, HandEditedFileKeepsItsOrderCommentsAndOtherSections)
 
     ASSERT_TRUE(SaveBatchSettings(m_path, b));
     ASSERT_TRUE(SaveSingleSettings(m_path, s));
-    EXPECT_EQ(ReadBytes(m_path),
+    EXPECT_EQ(ReadFile(m_path),
               "; my settings\r\n[Batch]\r\nInDir=\r\nInFile=\r\nOutType=42\r\nOutDir=/x/ ; old\r\n"
               "[Mine]\r\nInFile=keep\r\n"
               "[single]\r\nOutDir=\r\nInFile=\r\nbraw=0\r\nbtga=0\r\nbtif=0\r\nbico=0\r\nbpng=0\r\n"
@@ -128,33 +128,33 @@ TEST_F(PageSettingsTest, HandEditedFileKeepsItsOrderCommentsAndOtherSections)
 
 TEST_F(PageSettingsTest, FirstSaveMakesTheMissingFolders)
 {
-    const std::string path = m_folder.Path("xdg/tessaglyph/config.ini");
+    const std::string path = m_folder.File("xdg/tessaglyph/config.ini");
     EXPECT_EQ(LoadSingleSettings(path).OutDir, "");
     EXPECT_FALSE(std::filesystem::exists(path)) << "loading makes no folders";
     ASSERT_TRUE(SaveSingleSettings(path, SomeSingle()));
-    EXPECT_EQ(ReadBytes(path), kSingleLayout);
+    EXPECT_EQ(ReadFile(path), kSingleLayout);
 }
 
 TEST_F(PageSettingsTest, UnusablePathsGiveDefaultsAndFalse)
 {
-    WriteBytes(m_folder.Path("file"), "x");
-    for (const std::string& path : {m_folder.Path(""), m_folder.Path("file/config.ini")}) {
+    WriteFile(m_folder.File("file"), "x");
+    for (const std::string& path : {m_folder.File(""), m_folder.File("file/config.ini")}) {
         EXPECT_EQ(LoadBatchSettings(path).OutType, 0) << path;
         EXPECT_FALSE(SaveBatchSettings(path, SomeBatch())) << path;
         EXPECT_FALSE(SaveSingleSettings(path, SomeSingle())) << path;
     }
-    EXPECT_EQ(ReadBytes(m_folder.Path("file")), "x");
+    EXPECT_EQ(ReadFile(m_folder.File("file")), "x");
 }
 
 TEST_F(PageSettingsTest, UnreadableFileIsNotReplacedByOneSection)
 {
     WithPermissionBitsApplied([&] {
-        WriteBytes(m_path, kBatchLayout);
+        WriteFile(m_path, kBatchLayout);
         ASSERT_EQ(::chmod(m_path.c_str(), 0200), 0);
         EXPECT_EQ(LoadSingleSettings(m_path).OutDir, "");
         EXPECT_FALSE(SaveSingleSettings(m_path, SomeSingle()));
         ::chmod(m_path.c_str(), 0600);
-        EXPECT_EQ(ReadBytes(m_path), kBatchLayout);
+        EXPECT_EQ(ReadFile(m_path), kBatchLayout);
     });
 }
 
