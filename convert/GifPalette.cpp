@@ -1,5 +1,6 @@
 #include "GifPalette.h"
 
+#include "MagickHandles.h"
 #include "MagickReason.h"
 
 #include <algorithm>
@@ -22,11 +23,6 @@ using MagickCore::Quantum;  // for QuantumRange
 constexpr int kCellBits = 6;
 constexpr int kCellShift = MAGICKCORE_QUANTUM_DEPTH - kCellBits;
 constexpr double kHalfRange = QuantumRange / 2.0;
-
-struct ExceptionFree {
-    void operator()(MagickCore::ExceptionInfo* exception) const { MagickCore::DestroyExceptionInfo(exception); }
-};
-using ExceptionPtr = std::unique_ptr<MagickCore::ExceptionInfo, ExceptionFree>;
 
 // Throws what ImageMagick reported, such as "cache resources exhausted".
 [[noreturn]] void ThrowReason(const MagickCore::ExceptionInfo& exception, const char* fallback)
@@ -129,7 +125,7 @@ std::vector<PixelPacket> DistinctColours(const MagickCore::Image* image, bool tr
 {
     std::vector<PixelPacket> colours;
     std::unordered_set<std::uint64_t, MixedHash> seen;
-    ExceptionPtr exception(MagickCore::AcquireExceptionInfo());
+    const ExceptionPtr exception = AcquireException();
     for (std::ptrdiff_t y = 0; y < static_cast<std::ptrdiff_t>(image->rows); ++y) {
         const PixelPacket* pixels = MagickCore::GetVirtualPixels(image, 0, y, image->columns, 1, exception.get());
         if (pixels == nullptr)
@@ -195,7 +191,7 @@ void Diffuse(MagickCore::Image* image, const std::vector<PixelPacket>& palette, 
     // Errors of this row and the next, one spare cell at each end.
     std::vector<Colour> thisRow(static_cast<std::size_t>(width) + 2, Colour{0, 0, 0});
     std::vector<Colour> nextRow(thisRow.size(), Colour{0, 0, 0});
-    ExceptionPtr exception(MagickCore::AcquireExceptionInfo());
+    const ExceptionPtr exception = AcquireException();
     for (std::ptrdiff_t y = 0; y < static_cast<std::ptrdiff_t>(image->rows); ++y) {
         PixelPacket* pixels = MagickCore::GetAuthenticPixels(image, 0, y, image->columns, 1, exception.get());
         IndexPacket* indexes = MagickCore::GetAuthenticIndexQueue(image);

@@ -2,6 +2,7 @@
 
 #include "CodecEnvironment.h"
 #include "FileIo.h"
+#include "MagickHandles.h"
 #include "MagickReason.h"
 #include "PictureDecoder.h"
 #include "PictureEncoder.h"
@@ -117,10 +118,9 @@ bool ImageCodec::IsGrayScale() const
     return GuardedStep(ignored, "", [&] {
         if (m_pImpl->picture.colorSpace() == MagickCore::GRAYColorspace)
             return true;
-        MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
-        const MagickCore::ImageType grey = MagickCore::IdentifyImageGray(m_pImpl->picture.constImage(), exception);
-        MagickCore::DestroyExceptionInfo(exception);
-        return grey != MagickCore::UndefinedType;
+        const ExceptionPtr exception = AcquireException();
+        const MagickCore::Image* image = m_pImpl->picture.constImage();
+        return MagickCore::IdentifyImageGray(image, exception.get()) != MagickCore::UndefinedType;
     });
 }
 
@@ -236,10 +236,9 @@ ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
         if (ownPixelsNow) {
             // Touching a pixel makes ImageMagick copy the shared pixel cache
             // now, in this thread, rather than whenever the copy first changes.
-            MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
-            touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception) != nullptr &&
-                      MagickCore::SyncAuthenticPixels(pixels.image(), exception) != MagickCore::MagickFalse;
-            MagickCore::DestroyExceptionInfo(exception);
+            const ExceptionPtr exception = AcquireException();
+            touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception.get()) != nullptr &&
+                      MagickCore::SyncAuthenticPixels(pixels.image(), exception.get()) != MagickCore::MagickFalse;
         }
         copy.m_pImpl->picture = pixels;
         return touched;

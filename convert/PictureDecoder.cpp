@@ -3,6 +3,7 @@
 #include "CameraRawReader.h"
 #include "CodecEnvironment.h"
 #include "FormatSniffer.h"
+#include "MagickHandles.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
 
@@ -18,15 +19,11 @@ using MagickCore::ImageInfo;
 struct ImageInfoFree {
     void operator()(ImageInfo* info) const { MagickCore::DestroyImageInfo(info); }
 };
-struct ExceptionFree {
-    void operator()(ExceptionInfo* exception) const { MagickCore::DestroyExceptionInfo(exception); }
-};
 struct ImageListFree {
     void operator()(MagickCore::Image* image) const { MagickCore::DestroyImageList(image); }
 };
 
 using ImageInfoPtr = std::unique_ptr<ImageInfo, ImageInfoFree>;
-using ExceptionPtr = std::unique_ptr<ExceptionInfo, ExceptionFree>;
 using ImageListPtr = std::unique_ptr<MagickCore::Image, ImageListFree>;
 
 // Reading settings that never name a file: the coder is fixed, so
@@ -89,7 +86,7 @@ bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t m
 bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* coder, std::uint32_t minWidth,
                       std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
 {
-    ExceptionPtr exception(MagickCore::AcquireExceptionInfo());
+    const ExceptionPtr exception = AcquireException();
 
     ImageInfoPtr pingInfo = MakeReadInfo(coder);
     // ImageMagick 6's PNM reader leaks a 4 KiB buffer whenever a ping stops

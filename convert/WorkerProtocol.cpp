@@ -150,6 +150,29 @@ private:
     std::string m_error;
 };
 
+// The bytes of RGBA pixels a preview rectangle holds, or nothing when its
+// edges are out of order or it passes the largest preview (checked in 64
+// bits, so no pair of 32-bit edges can overflow).
+std::optional<std::size_t> PreviewPixelBytes(const PreviewRect& r)
+{
+    const std::int64_t w = std::int64_t{r.right} - r.left;
+    const std::int64_t h = std::int64_t{r.bottom} - r.top;
+    if (w < 0 || h < 0 || w > kMaxPreviewSide || h > kMaxPreviewSide)
+        return std::nullopt;
+    return static_cast<std::size_t>(w * h * 4);
+}
+
+// An answer of the expected type for the job sent; says why not.
+bool AnswersJob(const WorkerMessage& response, WorkerMessageType type, std::uint64_t jobId, std::string* why)
+{
+    const char* wrong = response.type != type ? "the worker answered with another kind of message"
+                        : response.jobId != jobId ? "the worker answered another job"
+                                                  : nullptr;
+    if (wrong && why)
+        *why = wrong;
+    return wrong == nullptr;
+}
+
 bool PreviewAreaFits(const PreviewRequest& r)
 {
     return r.areaWidth >= 0 && r.areaHeight >= 0 && r.areaWidth <= kMaxPreviewSide && r.areaHeight <= kMaxPreviewSide;
@@ -213,15 +236,12 @@ void ReadPreviewResponse(Reader& in, PreviewResult& result)
     result.rect.bottom = in.I32();
     if (!in.Ok())
         return;
-    const PreviewRect& r = result.rect;
-    // Checked in 64 bits so that no pair of 32-bit edges can overflow.
-    const std::int64_t w = std::int64_t{r.right} - r.left;
-    const std::int64_t h = std::int64_t{r.bottom} - r.top;
-    if (w < 0 || h < 0 || w > kMaxPreviewSide || h > kMaxPreviewSide) {
+    const std::optional<std::size_t> bytes = PreviewPixelBytes(result.rect);
+    if (!bytes) {
         in.Fail("the preview rectangle is out of range");
         return;
     }
-    result.rgba = in.Bytes(static_cast<std::size_t>(w * h * 4));
+    result.rgba = in.Bytes(*bytes);
 }
 
 }  // namespace
@@ -282,10 +302,8 @@ std::optional<std::vector<std::uint8_t>> EncodeConvertResponse(std::uint64_t job
 std::optional<std::vector<std::uint8_t>> EncodePreviewResponse(std::uint64_t jobId, const PreviewResult& result)
 {
     const PreviewRect& r = result.rect;
-    const std::int64_t w = std::int64_t{r.right} - r.left;
-    const std::int64_t h = std::int64_t{r.bottom} - r.top;
-    if (w < 0 || h < 0 || w > kMaxPreviewSide || h > kMaxPreviewSide
-        || result.rgba.size() != static_cast<std::size_t>(w * h * 4))
+    const std::optional<std::size_t> bytes = PreviewPixelBytes(r);
+    if (!bytes || result.rgba.size() != *bytes)
         return std::nullopt;
     Writer out(WorkerMessageType::PreviewResponse, jobId);
     out.U8(result.ok ? 1 : 0);
@@ -380,10 +398,8 @@ bool AnswersConvertRequest(const WorkerMessage& response, std::uint64_t jobId, c
             *why = text;
         return false;
     };
-    if (response.type != WorkerMessageType::ConvertResponse)
-        return fail("the worker answered with another kind of message");
-    if (response.jobId != jobId)
-        return fail("the worker answered another job");
+    if (!AnswersJob(response, WorkerMessageType::ConvertResponse, jobId, why))
+        return false;
     const auto& outs = response.result.outputs;
     if (outs.size() != job.outputs.size())
         return fail("the worker answered a different number of outputs");
@@ -402,10 +418,8 @@ bool AnswersPreviewRequest(const WorkerMessage& response, std::uint64_t jobId, c
             *why = text;
         return false;
     };
-    if (response.type != WorkerMessageType::PreviewResponse)
-        return fail("the worker answered with another kind of message");
-    if (response.jobId != jobId)
-        return fail("the worker answered another job");
+    if (!AnswersJob(response, WorkerMessageType::PreviewResponse, jobId, why))
+        return false;
     const PreviewResult& r = response.previewResult;
     if (r.ok) {
         const PreviewRect& rect = r.rect;
