@@ -93,6 +93,10 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget& parent)
         return MakeEdit(control, parent);
     case ControlKind::PushButton: {
         auto* button = new QPushButton(caption, &parent);
+        // Only the template's default button answers Enter. An auto-default
+        // button would become the default when the window shows or when it
+        // takes the focus, and losing the focus would clear the template's.
+        button->setAutoDefault(false);
         button->setDefault((control.styles & kDefPushButton) != 0);
         return button;
     }

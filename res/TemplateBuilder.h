@@ -46,7 +46,8 @@ private:
 //   Icon         QLabel showing the application icon at 32 x 32 pixels
 //   Edit         QLineEdit; with kMultiLine a QPlainTextEdit (read-only with
 //                kReadOnly, no wrapping, no scroll bars)
-//   PushButton   QPushButton (default button with kDefPushButton)
+//   PushButton   QPushButton, never auto-default; the default button with
+//                kDefPushButton
 //   CheckBox     QCheckBox
 //   GroupBox     QGroupBox
 //   ListBox      QListView without a model: the page sets its own, so a list
