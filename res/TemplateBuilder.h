@@ -43,7 +43,8 @@ private:
 // becomes:
 //   Text         QLabel (top-left aligned, one line)
 //   BlackFrame   PreviewFrame (hook the preview's painting into it)
-//   Icon         QLabel showing the application icon at 32 x 32 pixels
+//   Icon         QLabel painting the application icon in the largest square
+//                of its rectangle, at its top left
 //   Edit         QLineEdit; with kMultiLine a QPlainTextEdit (read-only with
 //                kReadOnly, no wrapping, no scroll bars)
 //   PushButton   QPushButton, never auto-default; the default button with

@@ -1,6 +1,7 @@
 #include "TemplateBuilder.h"
 
 #include "AppInfo.h"
+#include "CrispFrameStyle.h"
 #include "DialogTemplate.h"
 #include "PreviewFrame.h"
 #include "ResourceIds.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -78,8 +80,6 @@ TEST_P(TemplateBuilderTest, PlacesEveryControlWhereItsRectangleSays)
             // The template's height is the drop-down's; the box keeps its own.
             EXPECT_EQ(widget->geometry().topLeft(), expected.topLeft());
             EXPECT_EQ(widget->width(), expected.width());
-        } else if (control.kind == ControlKind::Icon) {
-            EXPECT_EQ(widget->geometry(), QRect(expected.topLeft(), QSize(32, 32)));
         } else {
             EXPECT_EQ(widget->geometry(), expected);
         }
@@ -170,7 +170,11 @@ TEST(TemplateBuilder, AboutTextsCarryTheVersionFromOnePlace)
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     EXPECT_TRUE(ok->isDefault());
-    EXPECT_FALSE(qobject_cast<QLabel*>(box.Widgets()[0])->pixmap().isNull());
+    // The icon is painted, over its whole template square.
+    QWidget* icon = box.Widgets()[0];
+    QLabel blank;
+    blank.resize(icon->size());
+    EXPECT_NE(icon->grab().toImage(), blank.grab().toImage());
 
     const auto page = res::BuildTemplate(*res::FindDialogTemplate(res::IDD_ABOUT), parent, res::DialogUnits(6, 12));
     EXPECT_EQ(qobject_cast<QLabel*>(page.Widgets()[2])->text().toStdString(), version);
@@ -180,6 +184,47 @@ TEST(TemplateBuilder, AboutTextsCarryTheVersionFromOnePlace)
     EXPECT_TRUE(info->isReadOnly());
     EXPECT_EQ(info->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_TRUE(page.ItemAs<QPushButton>(res::IDC_GET_NEW_VERSION)->isDefault());
+}
+
+// At a fractional scale a control can begin inside a screen pixel; its frame
+// must still show on all four sides, on the first and last whole pixels.
+TEST(TemplateBuilder, FramesStayWholeAtFractionalScales)
+{
+    res::CrispFrameStyle style(QApplication::style()->name());
+    const std::pair<int, int> framed[] = {
+        {res::IDD_BATCH, res::IDC_PREVIEW}, {res::IDD_BATCH, res::IDC_FILE_LIST}, {res::IDD_ABOUT, res::IDC_INFO}};
+    for (const auto& [dialogId, controlId] : framed) {
+        QWidget parent;
+        const auto built = res::BuildTemplate(*res::FindDialogTemplate(dialogId), parent, res::DialogUnits(7, 14));
+        parent.resize(built.Size());
+        for (QWidget* widget : built.Widgets())
+            widget->setStyle(&style);
+        const QWidget* widget = built.Item(controlId);
+        for (const qreal scale : {1.25, 1.5}) {
+            for (const int offset : {1, 2, 3}) {
+                SCOPED_TRACE(testing::Message() << "control " << controlId << " at " << scale << ", offset " << offset);
+                QPixmap shot(parent.size() * scale + QSize(8, 8));
+                shot.setDevicePixelRatio(scale);
+                shot.fill(Qt::green);
+                parent.render(&shot, QPoint(offset, offset));
+                const QImage image = shot.toImage();
+                const QRectF screen(QPointF(widget->pos() + QPoint(offset, offset)) * scale, QSizeF(widget->size()) * scale);
+                // The first and last pixels of the control: Qt rounds each edge.
+                const int left = qRound(screen.left()), top = qRound(screen.top());
+                const int right = qRound(screen.right()) - 1, bottom = qRound(screen.bottom()) - 1;
+                const QPoint centre = screen.center().toPoint();
+                // A frame pixel is neither the inside nor what lies outside.
+                auto expectFrame = [&](QPoint edge, QPoint outside) {
+                    EXPECT_NE(image.pixel(edge), image.pixel(centre)) << edge.x() << "," << edge.y();
+                    EXPECT_NE(image.pixel(edge), image.pixel(outside)) << edge.x() << "," << edge.y();
+                };
+                expectFrame({left, centre.y()}, {left - 1, centre.y()});
+                expectFrame({right, centre.y()}, {right + 1, centre.y()});
+                expectFrame({centre.x(), top}, {centre.x(), top - 1});
+                expectFrame({centre.x(), bottom}, {centre.x(), bottom + 1});
+            }
+        }
+    }
 }
 
 TEST(TemplateBuilder, StringTableAndUnknownIds)
