@@ -3,11 +3,14 @@
 #include "MainDialog.h"
 
 #include "AppIcon.h"
+#include "CrispFrameStyle.h"
 #include "ConfigFilePath.h"
 #include "ConversionEngine.h"
 #include "PageServices.h"
 #include "QtPrompts.h"
 #include "WorkerLocation.h"
+
+#include <QStyle>
 
 #include <cerrno>
 #include <cstring>
@@ -32,6 +35,7 @@ std::string WorkerProblem(const std::string& program)
 ConverterApp::ConverterApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    setStyle(new res::CrispFrameStyle(style()->name()));
     setWindowIcon(res::AppIcon());
     setDesktopFileName(QStringLiteral("tessaglyph"));
 }

@@ -8,7 +8,9 @@
 #include "ResourceIds.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QShortcut>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -26,6 +28,8 @@ MainDialog::MainDialog(const PageServices& services, QWidget* parent)
     setWindowTitle(QString::fromStdString(dialog.caption));
     setFont(res::DialogFont());
     setFixedSize(res::DialogFontUnits().ToPixels(dialog.cx, dialog.cy));
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
     OnInitDialog();
 }
 
@@ -100,6 +104,21 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
         : event->globalPos();
     if (auto menu = CreateSystemMenu())
         menu->exec(at);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no buttons of its own: Escape would close it and Enter
+    // on the strip press a page's default button.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void MainDialog::DestroyWindow()

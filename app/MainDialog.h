@@ -14,9 +14,10 @@
 class QMenu;
 
 // The program's one window: the tab control with the Single, Batch and About
-// pages. Closing it by any means (close button, Escape, Alt+F4, the window
-// manager, done()) ends its modal run and gives every page its destroy
-// handling once, while the pages' controls still exist.
+// pages. It closes by its close button, the window manager (Alt+F4), Ctrl+Q
+// or done(), never by Escape (a stray Escape would lose the Batch list).
+// Closing ends its modal run and gives every page its destroy handling once,
+// while the pages' controls still exist.
 class MainDialog : public QDialog {
     Q_OBJECT
 
@@ -40,6 +41,7 @@ protected:
     bool OnInitDialog();
 
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif

@@ -3,9 +3,11 @@
 #include "PageBase.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
+#include <QWheelEvent>
 
 namespace {
 
@@ -19,7 +21,9 @@ PageTabControl::PageTabControl()
 {
     setDrawBase(false);  // the page-area frame draws the line under the tabs
     setExpanding(false);
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicks on a page's blank area pass on to this control; they must not
+    // take the focus here, so only a click on the strip does (mousePressEvent).
+    setFocusPolicy(Qt::TabFocus);
     connect(this, &QTabBar::currentChanged, this, &PageTabControl::OnSelChange);
 }
 
@@ -133,11 +137,47 @@ void PageTabControl::PostNcDestroy()
 
 void PageTabControl::keyPressEvent(QKeyEvent* event)
 {
+    // Keys a page's control leaves (Right on a drop-down list) are not meant
+    // for the strip.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
     if (PreTranslateMessage(*event)) {
         event->accept();
         return;
     }
     QTabBar::keyPressEvent(event);
+}
+
+void PageTabControl::mousePressEvent(QMouseEvent* event)
+{
+    if (!StripRect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    QTabBar::mousePressEvent(event);
+}
+
+void PageTabControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (!StripRect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    QTabBar::mouseDoubleClickEvent(event);
+}
+
+void PageTabControl::wheelEvent(QWheelEvent* event)
+{
+    // A wheel turned over a page (its preview, list or text) reaches this
+    // control when the page leaves it; only a turn over the strip switches.
+    if (!StripRect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    QTabBar::wheelEvent(event);
 }
 
 void PageTabControl::paintEvent(QPaintEvent* event)

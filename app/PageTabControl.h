@@ -11,11 +11,15 @@
 
 class PageBase;
 class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
 
 // The main dialog's tab strip with the pages under it. It draws the tabs and
-// a frame around the page area, shows exactly one page at a time, switches
-// on a tab click (or the arrow keys) and on Ctrl+PageUp / Ctrl+PageDown while
-// the strip has the keyboard focus. The pages are its child widgets but
+// a frame around the page area and shows exactly one page at a time. Only
+// the strip itself switches pages: a tab click, the wheel over the strip, and
+// the arrow keys and Ctrl+PageUp / Ctrl+PageDown while the strip has the
+// keyboard focus (a click on the strip gives it the focus). What a page
+// leaves (keys, wheel turns, clicks on its blank area) passes on unused. The pages are its child widgets but
 // belong to the main dialog; the control owns one PageRecord per page.
 class PageTabControl : public QTabBar {
     Q_OBJECT
@@ -62,6 +66,9 @@ protected:
     void PostNcDestroy();
 
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -19,6 +19,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <iostream>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -123,11 +124,11 @@ void BatchPage::OnDestroy()
         m_pRun->RequestStop();
         WaitForRun();
     }
-    // Saved before the run's message, which waits for the user.
     SaveSettings();
     if (converting) {
-        // The window is gone: the message has no owner to sit on.
-        ReportRun(nullptr);
+        // The window is gone: a box now would stand alone and keep the
+        // program running until answered.
+        std::cerr << m_lastOutcome.message << std::endl;
     }
 }
 

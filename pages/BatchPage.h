@@ -43,8 +43,9 @@ class QProgressBar;
 //   pictures in flight are done. The closing message comes after the bar has
 //   reached its end.
 // Destroying the page (closing the window) stops either, waits for the
-// pictures in flight (each is written whole or not at all), saves the
-// settings, and then tells the user how far a stopped conversion got.
+// pictures in flight (each is written whole or not at all) and saves the
+// settings; how far a stopped conversion got goes to standard error, as no
+// window is left to show it.
 //
 // User-interface thread only.
 class BatchPage : public PageBase {

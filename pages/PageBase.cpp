@@ -72,7 +72,7 @@ void PageBase::OnDestroy()
 
 void PageBase::keyPressEvent(QKeyEvent* event)
 {
-    // Escape belongs to the main dialog; QDialog would hide the page.
+    // Escape is the holding window's to handle; QDialog would hide the page.
     if (event->matches(QKeySequence::Cancel)) {
         event->ignore();
         return;

@@ -12,8 +12,8 @@ class QKeyEvent;
 //   1. constructed without a window parent (a member of the main dialog);
 //   2. Create(): the template's controls are built, then OnInitDialog() runs;
 //   3. shown and hidden by the tab control; Enter presses the page's default
-//      button if it has one, Escape is left to the main dialog (closes it);
-//      neither ends or hides the page;
+//      button if it has one and otherwise does nothing, Escape is passed on
+//      to the window that holds the page; neither ends or hides the page;
 //   4. DestroyWindow(), once, when the main dialog closes: OnDestroy() runs
 //      while every control still exists, then the page leaves its parent.
 class PageBase : public QDialog {

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <iostream>
 #include <optional>
 #include <utility>
 
@@ -89,7 +90,7 @@ bool SinglePage::OnInitDialog()
 void SinglePage::OnDestroy()
 {
     if (m_pConversion) {
-        // The window is gone: the message has no owner to sit on.
+        // The window is gone: no owner, no box.
         EndConversion(nullptr);
     }
     SaveSettings();
@@ -211,6 +212,12 @@ void SinglePage::EndConversion(QWidget* owner)
 
 void SinglePage::ShowConversionMessage(QWidget* owner, const std::string& text)
 {
+    if (!owner) {
+        // A box with the window gone would stand alone and keep the program
+        // running until answered.
+        std::cerr << text << std::endl;
+        return;
+    }
     const bool failed = text.rfind(kMsgConvertFailed, 0) == 0;
     m_services.prompts.ShowMessage(owner, text, failed ? MessageIcon::Warning : MessageIcon::None);
 }

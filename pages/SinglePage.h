@@ -30,7 +30,8 @@ class QPainter;
 // the page takes no input (its controls are disabled, the cursor is busy)
 // and the window keeps painting; the conversion's one message comes at its
 // end. Destroying the page during a conversion waits for the outputs in
-// flight (each is written whole or not at all) and still shows the message.
+// flight (each is written whole or not at all); its message then goes to
+// standard error, as no window is left to show it.
 // User-interface thread only.
 class SinglePage : public PageBase {
     Q_OBJECT

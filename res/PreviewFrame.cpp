@@ -1,5 +1,7 @@
 #include "PreviewFrame.h"
 
+#include "CrispFrameStyle.h"
+
 #include <QPainter>
 
 namespace res {
@@ -24,9 +26,18 @@ void PreviewFrame::paintEvent(QPaintEvent* /*event*/)
         m_paintHandler(painter, rect());
         painter.restore();
     }
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // One line of whole pixels: a pen's line along the left and top edges
+    // can fall outside the control at a fractional scale.
+    CrispFrameStyle::PaintOnPixelGrid(painter, rect(), [](QPainter& onGrid, const QRect& frame) {
+        const QRect lines[] = {
+            {frame.left(), frame.top(), frame.width(), 1},
+            {frame.left(), frame.bottom(), frame.width(), 1},
+            {frame.left(), frame.top(), 1, frame.height()},
+            {frame.right(), frame.top(), 1, frame.height()},
+        };
+        for (const QRect& line : lines)
+            onGrid.fillRect(line, Qt::black);
+    });
 }
 
 }  // namespace res

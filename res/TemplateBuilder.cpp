@@ -9,14 +9,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace res {
 namespace {
 
-constexpr int kIconPixels = 32;
+// The application icon, as large as the template's square allows, so it
+// grows with the dialog font like the rest. Painted rather than held as a
+// pixmap: the icon picks its image for the screen it is drawn on.
+class IconLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const int side = std::min(width(), height());
+        m_icon.paint(&painter, QRect(0, 0, side, side));
+    }
+
+private:
+    const QIcon m_icon = AppIcon();
+};
 
 QWidget* MakeEdit(const ControlTemplate& control, QWidget& parent)
 {
@@ -71,9 +91,7 @@ QWidget* MakeProgressBar(QWidget& parent)
 
 QWidget* MakeIcon(QWidget& parent)
 {
-    auto* label = new QLabel(&parent);
-    label->setPixmap(AppIcon().pixmap(QSize(kIconPixels, kIconPixels), parent.devicePixelRatioF()));
-    return label;
+    return new IconLabel(&parent);
 }
 
 QWidget* MakeControl(const ControlTemplate& control, QWidget& parent)
@@ -93,6 +111,10 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget& parent)
         return MakeEdit(control, parent);
     case ControlKind::PushButton: {
         auto* button = new QPushButton(caption, &parent);
+        // Only the template's default button answers Enter. An auto-default
+        // button would become the default when the window shows or when it
+        // takes the focus, and losing the focus would clear the template's.
+        button->setAutoDefault(false);
         button->setDefault((control.styles & kDefPushButton) != 0);
         return button;
     }
@@ -129,8 +151,6 @@ QRect PixelRect(const ControlTemplate& control, QWidget& widget, const DialogUni
     QRect rect = units.ToPixels(control.rect);
     if (control.kind == ControlKind::ComboBox)
         rect.setHeight(widget.sizeHint().height());
-    else if (control.kind == ControlKind::Icon)
-        rect.setSize(QSize(kIconPixels, kIconPixels));
     return rect;
 }
 

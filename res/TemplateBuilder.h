@@ -43,10 +43,12 @@ private:
 // becomes:
 //   Text         QLabel (top-left aligned, one line)
 //   BlackFrame   PreviewFrame (hook the preview's painting into it)
-//   Icon         QLabel showing the application icon at 32 x 32 pixels
+//   Icon         QLabel painting the application icon in the largest square
+//                of its rectangle, at its top left
 //   Edit         QLineEdit; with kMultiLine a QPlainTextEdit (read-only with
 //                kReadOnly, no wrapping, no scroll bars)
-//   PushButton   QPushButton (default button with kDefPushButton)
+//   PushButton   QPushButton, never auto-default; the default button with
+//                kDefPushButton
 //   CheckBox     QCheckBox
 //   GroupBox     QGroupBox
 //   ListBox      QListView without a model: the page sets its own, so a list

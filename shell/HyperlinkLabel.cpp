@@ -9,8 +9,10 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStyle>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -113,12 +115,23 @@ void HyperlinkLabel::FitToText()
 {
     if (!m_bAttached || !m_bFitToText)
         return;
-    // The frame and margins stay as they are; only the text part is fitted.
+    // The frame, the margins and the indent stay as they are; only the text
+    // part is fitted.
     const QRect window = geometry();
     const QRect client = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    const QSize extent = QFontMetrics(m_fontUnderline).size(0, text());
-    const int width = extent.width() + (window.width() - client.width());
-    const int height = extent.height() + (window.height() - client.height());
+    const QFontMetrics metrics(m_fontUnderline);
+    const QSize extent = metrics.size(0, text());
+    // QLabel indents the text from each edge it is aligned to, by default
+    // half an "x" when it has a frame.
+    int indentation = indent();
+    if (indentation < 0)
+        indentation = frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 - margin() : 0;
+    indentation = std::max(indentation, 0);
+    const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+    const int indentX = indentation * (((align & Qt::AlignLeft) ? 1 : 0) + ((align & Qt::AlignRight) ? 1 : 0));
+    const int indentY = indentation * (((align & Qt::AlignTop) ? 1 : 0) + ((align & Qt::AlignBottom) ? 1 : 0));
+    const int width = extent.width() + indentX + (window.width() - client.width());
+    const int height = extent.height() + indentY + (window.height() - client.height());
 
     int x = window.x();
     int y = window.y();

@@ -47,7 +47,8 @@ public:
     // 1 always underlined, 0 never, -1 only while the pointer is over it.
     void SetUnderlineMode(int mode);
 
-    // Resizes the label to its text in the underline font plus its frame:
+    // Resizes the label to its text in the underline font plus its frame,
+    // margins and indent:
     // left-aligned keeps its left edge, centred its centre (AlignHCenter),
     // right-aligned its right edge; AlignVCenter keeps the vertical centre,
     // otherwise the top. Nothing before attaching or with m_bFitToText false.

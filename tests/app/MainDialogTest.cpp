@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -148,8 +149,38 @@ TEST_F(MainDialogTest, TheTabStripOffersTheAboutEntryAndThePagesDoNot)
     }
 }
 
+TEST_F(MainDialogTest, EscapeNeverClosesAndEnterInAFieldPressesNoButton)
+{
+    Show();
+    PageTabControl& tabs = m_dialog->TabControl();
+    auto press = [](QWidget* target, int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    // Qt makes an auto-default button the default once it has had the focus.
+    Page(0)->GetDlgItem(res::IDC_CONVERT)->setFocus();
+    const std::pair<int, int> fields[] = {{0, res::IDC_IN_FILE}, {0, res::IDC_OUT_DIR}, {1, res::IDC_OUT_DIR}};
+    for (const auto& [tab, id] : fields) {
+        tabs.SelectPage(tab);
+        QWidget* field = Page(tab)->GetDlgItem(id);
+        field->setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return field->hasFocus(); }));
+        for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            press(field, key);
+    }
+    tabs.setFocus();
+    press(&tabs, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(m_prompts.openFileCalls, 0);
+    EXPECT_TRUE(m_prompts.folderInitialFolders.empty());
+    EXPECT_TRUE(m_prompts.messages.empty());
+    for (const auto& spy : m_spies)
+        EXPECT_EQ(spy->count(), 0);
+}
+
 // The ways a user or the system ends the main dialog.
-enum class Closing { CloseButton, EscapeOnStrip, EscapeInPage, DoneAccepted, Reject };
+enum class Closing { CloseButton, CtrlQ, DoneAccepted, Reject };
 
 class ClosingWays : public MainDialogTest, public testing::WithParamInterface<Closing> {
 protected:
@@ -159,15 +190,11 @@ protected:
         case Closing::CloseButton:  // what the window manager sends for the button and Alt+F4
             m_dialog->close();
             break;
-        case Closing::EscapeOnStrip:
-        case Closing::EscapeInPage: {
-            QWidget* target = &m_dialog->TabControl();
-            if (way == Closing::EscapeInPage)
-                target = Page(0)->GetDlgItem(res::IDC_IN_FILE);
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(target, &press);
+        case Closing::CtrlQ:  // from inside a page; shortcuts need the active window
+            m_dialog->activateWindow();
+            WaitUntil([&] { return m_dialog->isActiveWindow(); });
+            QTest::keyClick(Page(0)->GetDlgItem(res::IDC_IN_FILE), Qt::Key_Q, Qt::ControlModifier);
             break;
-        }
         case Closing::DoneAccepted:
             m_dialog->done(QDialog::Accepted);
             break;
@@ -204,8 +231,8 @@ TEST_P(ClosingWays, EndTheModalRunAndDestroyEveryPageOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ClosingWays,
-                         testing::Values(Closing::CloseButton, Closing::EscapeOnStrip, Closing::EscapeInPage,
-                                         Closing::DoneAccepted, Closing::Reject));
+                         testing::Values(Closing::CloseButton, Closing::CtrlQ, Closing::DoneAccepted,
+                                         Closing::Reject));
 
 TEST_F(MainDialogTest, DestroyingAnOpenDialogStillDestroysEveryPageOnce)
 {

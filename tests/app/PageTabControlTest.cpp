@@ -1,6 +1,8 @@
 #include "PageTabControl.h"
 
 #include "PageBase.h"
+
+#include "DialogUnits.h"
 #include "ResourceIds.h"
 
 #include "QtPrinters.h"
@@ -10,6 +12,8 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -191,6 +195,41 @@ TEST_F(PageTabControlTest, CtrlPageKeysInsideAPageDoNotSwitch)
     PressKey(button, Qt::Key_PageDown, Qt::ControlModifier);
     PressKey(button, Qt::Key_PageUp, Qt::ControlModifier);
     PressKey(button, Qt::Key_PageUp, Qt::ControlModifier);
+    ExpectShowing(1);
+}
+
+// Wheel turns, keys and clicks that a page leaves pass by the strip.
+TEST_F(PageTabControlTest, OnlyTheStripSwitchesPagesAndTakesFocusOnItsOwnClick)
+{
+    auto turnWheel = [](QWidget* target, QPoint at) {
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    };
+    m_tabs->SelectPage(1);
+    QWidget* preview = m_pages[1].GetDlgItem(res::IDC_PREVIEW);
+    turnWheel(preview, preview->rect().center());
+    ExpectShowing(1);
+
+    QWidget* combo = m_pages[1].GetDlgItem(res::IDC_OUT_TYPE);
+    m_host.activateWindow();
+    combo->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return combo->hasFocus(); }));
+    PressKey(combo, Qt::Key_Right, Qt::NoModifier);
+    ExpectShowing(1);
+    // Between the preview and the list the page is blank.
+    const QSize blank = res::DialogFontUnits().ToPixels(178, 80);
+    QTest::mouseClick(&m_pages[1], Qt::LeftButton, {}, QPoint(blank.width(), blank.height()));
+    EXPECT_TRUE(combo->hasFocus());
+    PressKey(combo, Qt::Key_Left, Qt::NoModifier);
+    ExpectShowing(1);
+
+    turnWheel(m_tabs.get(), m_tabs->tabRect(1).center());
+    ExpectShowing(2);
+    QTest::mouseClick(m_tabs.get(), Qt::LeftButton, {}, m_tabs->tabRect(0).center());
+    ExpectShowing(0);
+    EXPECT_TRUE(m_tabs->hasFocus());
+    EXPECT_TRUE(PressKey(m_tabs.get(), Qt::Key_Right, Qt::NoModifier));
     ExpectShowing(1);
 }
 
