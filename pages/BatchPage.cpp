@@ -157,13 +157,15 @@ int BatchPage::SaveSettings()
 void BatchPage::OnAddFile()
 {
     UpdateData(true);
-    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this)) {
-        m_strInFile = *chosen;
+    const std::vector<std::string> chosen = m_services.prompts.OpenPictureFiles(this, m_strInFile);
+    // Each as if picked alone: previewed in turn, so the last one stays.
+    for (const std::string& path : chosen) {
+        m_strInFile = path;
         m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
-        if (m_preview)
-            m_preview->update();
         AddToList(m_strInFile);
     }
+    if (!chosen.empty() && m_preview)
+        m_preview->update();
     UpdateData(false);
 }
 

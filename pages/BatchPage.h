@@ -54,9 +54,9 @@ public:
     explicit BatchPage(const PageServices& services);
     ~BatchPage() override;
 
-    // Button 1013: lets the user pick one file (any file); it is previewed at
-    // once and listed unless it is already. Controls are rewritten from the
-    // members, also after Cancel.
+    // Button 1013: lets the user pick files (any files); each is listed
+    // unless it is already, and the last one is previewed at once. Controls
+    // are rewritten from the members, also after Cancel.
     void OnAddFile();
     // Button 1012: lets the user pick a folder, opened at the last one, and
     // scans its tree. During a scan the button stops it.

@@ -140,7 +140,7 @@ FormatFlags SinglePage::Flags() const
 void SinglePage::OnOpenFile()
 {
     UpdateData(true);
-    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this))
+    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this, m_strInFile))
         TakeInFile(*chosen);
     UpdateData(false);
 }

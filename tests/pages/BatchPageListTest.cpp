@@ -112,6 +112,17 @@ TEST_F(BatchPageListTest, OnlyAnExactlyMatchingPathCountsAsListed)
     EXPECT_EQ(m_page->InType(), 4);
 }
 
+TEST_F(BatchPageListTest, AddFileTakesSeveralFilesEachListedOnceAndPreviewsTheLast)
+{
+    CreatePage(nullptr);
+    AddFiles({"/p/b.png"});
+    m_prompts.openFilesAnswers = {{"/p/c.jpeg", "/p/b.png", "/p/a.bmp"}};
+    Button(res::IDC_ADD_FILE)->click();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"/p/a.bmp", "/p/b.png", "/p/c.jpeg"}));
+    EXPECT_EQ(m_page->InFile(), "/p/a.bmp");
+    EXPECT_EQ(m_page->InType(), 1);
+}
+
 TEST_F(BatchPageListTest, AddFileCancelledKeepsListPreviewAndTypedFields)
 {
     CreatePage(nullptr);
