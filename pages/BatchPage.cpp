@@ -334,6 +334,9 @@ void BatchPage::WaitForRun()
     m_pRun.reset();
     m_lastOutcome = std::move(m_runOutcome);
     m_runOutcome = BatchOutcome();
+    // Exact also after a stop, whose last position is the number handled.
+    if (!m_lastOutcome.refused)
+        ShowEntriesHandled(static_cast<std::int64_t>(m_lastOutcome.handled));
     SetBusy(false, 0);
 }
 
@@ -348,6 +351,8 @@ void BatchPage::OnProgressRange(std::int64_t lower, std::int64_t upper)
 {
     if (m_progress)
         m_progress->setRange(ClampedToInt(lower), ClampedToInt(upper));
+    m_nRunEntries = upper;
+    m_nPositionCalls = 0;
     emit ProgressRangeSet(lower, upper);
 }
 
@@ -355,7 +360,18 @@ void BatchPage::OnProgressPosition(std::int64_t position)
 {
     if (m_progress)
         m_progress->setValue(ClampedToInt(position));
+    // The bar stands at the index of the entry just handled; the text counts
+    // entries. The first position is the start, each later one an entry more.
+    ShowEntriesHandled(std::min(m_nPositionCalls++, m_nRunEntries));
     emit ProgressPositionSet(position);
+}
+
+void BatchPage::ShowEntriesHandled(std::int64_t handled)
+{
+    if (!m_progress)
+        return;
+    m_progress->setFormat(QStringLiteral("%1 / %2").arg(handled).arg(m_nRunEntries));
+    m_progress->setTextVisible(true);
 }
 
 void BatchPage::SetBusy(bool busy, int keep)
