@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 
@@ -84,7 +85,10 @@ TEST(PictureFileDialog, ReturnsTheChosenFullPathsOrNothingOnCancelAndOpensWhereL
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->directory().absolutePath(), dir.filePath(QStringLiteral("near")));
             dialog->setDirectory(dir.path());
-            dialog->selectFile(QStringLiteral("\"photo.bmp\" \"photo.jpeg\""));
+            // Typed as a user types two names (selectFile leaves a focused field alone).
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("\"photo.bmp\" \"photo.jpeg\""));
             QMetaObject::invokeMethod(dialog, "accept");
         });
         const auto chosen = prompts.OpenPictureFiles(nullptr, nearFile);
@@ -143,7 +147,7 @@ TEST(FolderDialog, IsTheDesktopsFolderDialogOpeningAtTheInitialFolderOrItsNeares
         ModalCloser closer([&](QWidget& widget) {
             auto* fileDialog = qobject_cast<QFileDialog*>(&widget);
             ASSERT_NE(fileDialog, nullptr);
-            fileDialog->selectFile(dir.filePath(QStringLiteral("sub")));
+            fileDialog->setDirectory(dir.filePath(QStringLiteral("sub")));  // the user goes in and chooses
             QMetaObject::invokeMethod(fileDialog, "accept");
         });
         EXPECT_EQ(prompts.BrowseForFolder(nullptr, dir.path().toStdString()),
