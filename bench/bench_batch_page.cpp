@@ -46,7 +46,13 @@ public:
     std::deque<std::string> folders;
     std::vector<std::string> messages;
 
-    std::optional<std::string> OpenPictureFile(QWidget*) override { return Next(files); }
+    std::optional<std::string> OpenPictureFile(QWidget*, const std::string&) override { return Next(files); }
+    std::vector<std::string> OpenPictureFiles(QWidget*, const std::string&) override
+    {
+        if (auto one = Next(files))
+            return {*one};
+        return {};
+    }
     std::optional<std::string> BrowseForFolder(QWidget*, const std::string&) override { return Next(folders); }
     void ShowMessage(QWidget*, const std::string& text, MessageIcon) override { messages.push_back(text); }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <numeric>
 #include <thread>
 
@@ -133,6 +134,11 @@ ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJo
 
 ConversionResult ConversionEngine::Run(const ConversionJob& job)
 {
+    return RunWithProgress(job, {});
+}
+
+ConversionResult ConversionEngine::RunWithProgress(const ConversionJob& job, const OutputProgress& progress)
+{
     if (job.outputs.empty())
         return ConversionResult{};
     const std::vector<std::size_t> slots = m_conversions.Acquire(job.outputs.size());
@@ -152,10 +158,20 @@ ConversionResult ConversionEngine::Run(const ConversionJob& job)
     for (std::size_t s = shares.size(); s < slots.size(); ++s)
         m_conversions.Release(slots[s]);
 
+    std::mutex progressMutex;
+    std::size_t handled = 0;
+    const auto runShare = [&](std::size_t s) {
+        results[s] = RunShare(slots[s], jobs[s]);
+        if (!progress)
+            return;
+        const std::lock_guard<std::mutex> lock(progressMutex);
+        handled += shares[s].size();
+        progress(handled);
+    };
     std::vector<std::thread> helpers;
     for (std::size_t s = 1; s < shares.size(); ++s)
-        helpers.emplace_back([&, s] { results[s] = RunShare(slots[s], jobs[s]); });
-    results[0] = RunShare(slots[0], jobs[0]);
+        helpers.emplace_back([&, s] { runShare(s); });
+    runShare(0);
     for (std::thread& t : helpers)
         t.join();
     for (std::size_t s = 0; s < shares.size(); ++s)

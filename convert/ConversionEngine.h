@@ -52,6 +52,8 @@ public:
     // back in request order. Outputs are the same bytes as a single worker
     // would write.
     ConversionResult Run(const ConversionJob& job) override;
+    // The same, telling `progress` as each worker's share of the outputs ends.
+    ConversionResult RunWithProgress(const ConversionJob& job, const OutputProgress& progress) override;
 
     // Renders a preview on a preview worker.
     PreviewResult Preview(const PreviewRequest& request);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,26 @@ ConversionResult RunConversionJob(const ConversionJob& job);
 // could not be read, or whatever was to run the job failed.
 ConversionResult FailedConversionResult(const ConversionJob& job, const std::string& reason);
 
+// Told how many of a job's outputs are handled so far, written or not.
+using OutputProgress = std::function<void(std::size_t handled)>;
+
 // Whatever runs jobs: this process (tests, tools) or the worker pool.
 class IJobRunner {
 public:
     virtual ~IJobRunner() = default;
     // Blocks until every output of the job is handled. Never throws.
     virtual ConversionResult Run(const ConversionJob& job) = 0;
+
+    // Run, telling `progress` as outputs are handled: in steps of one or
+    // more, the last call with all of them, from the runner's threads, never
+    // two calls at once. By default the one call comes at the end.
+    virtual ConversionResult RunWithProgress(const ConversionJob& job, const OutputProgress& progress)
+    {
+        ConversionResult result = Run(job);
+        if (progress)
+            progress(job.outputs.size());
+        return result;
+    }
 };
 
 class InProcessJobRunner final : public IJobRunner {

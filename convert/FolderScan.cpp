@@ -1,6 +1,7 @@
 #include "FolderScan.h"
 
 #include "OutputFormat.h"
+#include "ReadableFormats.h"
 
 #include <cerrno>
 #include <cstring>
@@ -96,7 +97,7 @@ void FolderScan::ScanFolder(int dirFd, const std::string& folder, FolderScanResu
 
         const std::string path = Joined(folder, name);
         if (type == DT_REG) {
-            if (TypeFromPath(path) != kTypeUnknown) {
+            if (TypeFromPath(path) != kTypeUnknown || HasReadableExtension(path)) {
                 ++result.filesFound;
                 m_onFile(path);
             }

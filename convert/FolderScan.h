@@ -16,8 +16,10 @@ struct FolderScanResult {
 // Finds picture files in a folder tree, depth first: each folder's entries in
 // the order the file system gives them, "." and ".." skipped, a folder entered
 // as soon as it is met, hidden files and folders included. Every regular file
-// (or link to one, or broken link) whose TypeFromPath is not 0 is reported;
-// devices, pipes and sockets are not. A folder that cannot be read is
+// (or link to one, or broken link) is reported whose TypeFromPath is not 0 (its
+// last three characters) or whose extension names a readable format
+// (HasReadableExtension: "photo.jpeg", "IMG_1.HEIC"); devices, pipes and
+// sockets are not. A folder that cannot be read is
 // skipped and the scan goes on. A folder, whether reached through a symbolic
 // link or not, is entered only if its device and inode are not on the current
 // path and were not scanned already, so link loops end and no file is found

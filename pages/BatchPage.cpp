@@ -158,13 +158,15 @@ int BatchPage::SaveSettings()
 void BatchPage::OnAddFile()
 {
     UpdateData(true);
-    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this)) {
-        m_strInFile = *chosen;
+    const std::vector<std::string> chosen = m_services.prompts.OpenPictureFiles(this, m_strInFile);
+    // Each as if picked alone: previewed in turn, so the last one stays.
+    for (const std::string& path : chosen) {
+        m_strInFile = path;
         m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
-        if (m_preview)
-            m_preview->update();
         AddToList(m_strInFile);
     }
+    if (!chosen.empty() && m_preview)
+        m_preview->update();
     UpdateData(false);
 }
 
@@ -333,6 +335,9 @@ void BatchPage::WaitForRun()
     m_pRun.reset();
     m_lastOutcome = std::move(m_runOutcome);
     m_runOutcome = BatchOutcome();
+    // Exact also after a stop, whose last position is the number handled.
+    if (!m_lastOutcome.refused)
+        ShowEntriesHandled(static_cast<std::int64_t>(m_lastOutcome.handled));
     SetBusy(false, 0);
 }
 
@@ -347,6 +352,8 @@ void BatchPage::OnProgressRange(std::int64_t lower, std::int64_t upper)
 {
     if (m_progress)
         m_progress->setRange(ClampedToInt(lower), ClampedToInt(upper));
+    m_nRunEntries = upper;
+    m_nPositionCalls = 0;
     emit ProgressRangeSet(lower, upper);
 }
 
@@ -354,7 +361,18 @@ void BatchPage::OnProgressPosition(std::int64_t position)
 {
     if (m_progress)
         m_progress->setValue(ClampedToInt(position));
+    // The bar stands at the index of the entry just handled; the text counts
+    // entries. The first position is the start, each later one an entry more.
+    ShowEntriesHandled(std::min(m_nPositionCalls++, m_nRunEntries));
     emit ProgressPositionSet(position);
+}
+
+void BatchPage::ShowEntriesHandled(std::int64_t handled)
+{
+    if (!m_progress)
+        return;
+    m_progress->setFormat(QStringLiteral("%1 / %2").arg(handled).arg(m_nRunEntries));
+    m_progress->setTextVisible(true);
 }
 
 void BatchPage::SetBusy(bool busy, int keep)

@@ -39,7 +39,8 @@ class QProgressBar;
 // - a folder scan adds what it finds every tenth of a second; AddFolder
 //   reads "Stop" and ends the scan, keeping what was found so far;
 // - a conversion runs on every conversion worker of the engine; the bar
-//   moves after each picture, Convert reads "Stop" and ends the run once the
+//   moves after each picture and reads "k / n" (entries handled of the
+//   list), Convert reads "Stop" and ends the run once the
 //   pictures in flight are done. The closing message comes after the bar has
 //   reached its end.
 // Destroying the page (closing the window) stops either, waits for the
@@ -55,9 +56,9 @@ public:
     explicit BatchPage(const PageServices& services);
     ~BatchPage() override;
 
-    // Button 1013: lets the user pick one file (any file); it is previewed at
-    // once and listed unless it is already. Controls are rewritten from the
-    // members, also after Cancel.
+    // Button 1013: lets the user pick files (any files); each is listed
+    // unless it is already, and the last one is previewed at once. Controls
+    // are rewritten from the members, also after Cancel.
     void OnAddFile();
     // Button 1012: lets the user pick a folder, opened at the last one, and
     // scans its tree. During a scan the button stops it.
@@ -134,6 +135,7 @@ private:
     void ReportRun(QWidget* owner);
     void OnProgressRange(std::int64_t lower, std::int64_t upper);
     void OnProgressPosition(std::int64_t position);
+    void ShowEntriesHandled(std::int64_t handled);
     // Disables every input control but `keep` (the button that stops the
     // work), or enables them all again.
     void SetBusy(bool busy, int keep);
@@ -163,4 +165,6 @@ private:
     unsigned m_nRunSerial = 0;
     BatchOutcome m_runOutcome;   // written on the run's thread, read after it has ended
     BatchOutcome m_lastOutcome;  // the last ended run's
+    std::int64_t m_nRunEntries = 0;     // n of the bar's "k / n"
+    std::int64_t m_nPositionCalls = 0;  // the run's positions so far
 };

@@ -3,12 +3,13 @@
 #include <exception>
 #include <utility>
 
-ConversionTask::ConversionTask(IJobRunner& runner, ConversionJob job, std::function<void()> done)
+ConversionTask::ConversionTask(IJobRunner& runner, ConversionJob job, std::function<void()> done,
+                               OutputProgress progress)
     : m_job(std::move(job))
 {
-    m_thread = std::thread([this, &runner, done = std::move(done)] {
+    m_thread = std::thread([this, &runner, done = std::move(done), progress = std::move(progress)] {
         try {
-            m_result = runner.Run(m_job);
+            m_result = runner.RunWithProgress(m_job, progress);
         } catch (const std::exception& e) {
             m_result = FailedConversionResult(m_job, std::string("the conversion stopped: ") + e.what());
         } catch (...) {

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstddef>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -141,7 +142,7 @@ FormatFlags SinglePage::Flags() const
 void SinglePage::OnOpenFile()
 {
     UpdateData(true);
-    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this))
+    if (const std::optional<std::string> chosen = m_services.prompts.OpenPictureFile(this, m_strInFile))
         TakeInFile(*chosen);
     UpdateData(false);
 }
@@ -184,11 +185,30 @@ void SinglePage::StartConversion(ConversionJob job)
     SetInputsEnabled(false);
     setCursor(Qt::BusyCursor);
     const unsigned serial = ++m_nConversionSerial;
-    // Called on the task's thread, which always ends before the page does;
-    // the page handles the news on its own thread.
-    m_pConversion = std::make_unique<ConversionTask>(*m_services.engine, std::move(job), [this, serial] {
-        QMetaObject::invokeMethod(this, [this, serial] { OnConversionDone(serial); }, Qt::QueuedConnection);
-    });
+    const std::size_t total = job.outputs.size();
+    ShowOutputsDone(0, total);
+    // Called on the task's threads, which always end before the page does;
+    // the page handles the news on its own thread, in the order it came.
+    m_pConversion = std::make_unique<ConversionTask>(
+        *m_services.engine, std::move(job),
+        [this, serial] {
+            QMetaObject::invokeMethod(this, [this, serial] { OnConversionDone(serial); }, Qt::QueuedConnection);
+        },
+        [this, serial, total](std::size_t handled) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, serial, handled, total] {
+                    if (m_pConversion && serial == m_nConversionSerial)
+                        ShowOutputsDone(handled, total);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void SinglePage::ShowOutputsDone(std::size_t handled, std::size_t total)
+{
+    if (auto* convert = GetDlgItemAs<QPushButton>(res::IDC_CONVERT))
+        convert->setText(QStringLiteral("%1 / %2").arg(handled).arg(total));
 }
 
 void SinglePage::OnConversionDone(unsigned serial)
@@ -205,6 +225,8 @@ void SinglePage::EndConversion(QWidget* owner)
     const std::string message = ConversionMessage(m_pConversion->Job(), result);
     m_pConversion.reset();
     unsetCursor();
+    if (auto* convert = GetDlgItemAs<QPushButton>(res::IDC_CONVERT))
+        convert->setText(QStringLiteral("Convert"));
     SetInputsEnabled(true);
     ShowConversionMessage(owner, message);
     emit ConversionFinished();

@@ -10,6 +10,7 @@
 
 #include <QRect>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -27,7 +28,8 @@ class QPainter;
 // Folder or Convert has read it and the page paints again.
 //
 // A conversion runs on the engine off the user-interface thread. Meanwhile
-// the page takes no input (its controls are disabled, the cursor is busy)
+// the page takes no input (its controls are disabled, the cursor is busy),
+// the Convert button reads how many of the ticked outputs are done ("3 / 9")
 // and the window keeps painting; the conversion's one message comes at its
 // end. Destroying the page during a conversion waits for the outputs in
 // flight (each is written whole or not at all); its message then goes to
@@ -86,6 +88,7 @@ private:
     void TakeInFile(const std::string& path);
     void StartConversion(ConversionJob job);
     void OnConversionDone(unsigned serial);
+    void ShowOutputsDone(std::size_t handled, std::size_t total);
     void EndConversion(QWidget* owner);
     void SetInputsEnabled(bool enabled);
     void ShowConversionMessage(QWidget* owner, const std::string& text);

@@ -242,9 +242,9 @@ std::optional<std::vector<std::string>> BuildLaunchCommand(std::string_view comm
     return command;
 }
 
-std::optional<std::string> DesktopEntryExec(std::string_view fileText)
+std::optional<std::string> KeyFileValue(std::string_view fileText, std::string_view group, std::string_view key)
 {
-    bool inEntry = false;
+    bool inGroup = false;
     while (!fileText.empty()) {
         const std::size_t end = fileText.find('\n');
         const std::string_view line = Trimmed(fileText.substr(0, end));
@@ -252,18 +252,39 @@ std::optional<std::string> DesktopEntryExec(std::string_view fileText)
         if (line.empty() || line.front() == '#')
             continue;
         if (line.front() == '[') {
-            inEntry = line == "[Desktop Entry]";
+            inGroup = line.size() == group.size() + 2 && line.back() == ']' && line.substr(1, group.size()) == group;
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (!inEntry || equals == std::string_view::npos || Trimmed(line.substr(0, equals)) != "Exec")
+        if (!inGroup || equals == std::string_view::npos || Trimmed(line.substr(0, equals)) != key)
             continue;
-        std::string value = UnescapeDesktopValue(Trimmed(line.substr(equals + 1)));
-        if (value.empty())
-            return std::nullopt;
-        return value;
+        return std::string(Trimmed(line.substr(equals + 1)));
     }
     return std::nullopt;
+}
+
+std::vector<std::string> KeyFileList(std::string_view value)
+{
+    std::vector<std::string> items;
+    while (!value.empty()) {
+        const std::size_t end = value.find(';');
+        const std::string_view item = Trimmed(value.substr(0, end));
+        if (!item.empty())
+            items.emplace_back(item);
+        value.remove_prefix(end == std::string_view::npos ? value.size() : end + 1);
+    }
+    return items;
+}
+
+std::optional<std::string> DesktopEntryExec(std::string_view fileText)
+{
+    const std::optional<std::string> raw = KeyFileValue(fileText, "Desktop Entry", "Exec");
+    if (!raw)
+        return std::nullopt;
+    std::string value = UnescapeDesktopValue(*raw);
+    if (value.empty())
+        return std::nullopt;
+    return value;
 }
 
 std::vector<std::string> DesktopFileCandidates(std::string_view desktopId)

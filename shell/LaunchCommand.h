@@ -6,7 +6,8 @@
 #include <vector>
 
 // The text side of opening an address with the registered web browser: what a
-// desktop entry says to run, and how the address goes into it. Nothing here
+// desktop entry says to run, how the address goes into it, and the key files
+// that say which entry it is. Nothing here
 // touches a process or a file, so every rule is tested on its own.
 
 // The command template up to its placeholder for the document: a quoted
@@ -30,6 +31,14 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view comman
 // malformed.
 std::optional<std::vector<std::string>> BuildLaunchCommand(std::string_view commandTemplate,
                                                           const std::string& url);
+
+// The value of `key` in `group` of a desktop or mimeapps file's text, as
+// written (trimmed, escapes kept); the first one counts. Empty when there is
+// none.
+std::optional<std::string> KeyFileValue(std::string_view fileText, std::string_view group, std::string_view key);
+
+// The items of a ';'-separated list value, trimmed, empty ones dropped.
+std::vector<std::string> KeyFileList(std::string_view value);
 
 // The Exec value of the [Desktop Entry] group of a desktop file's text, with
 // the file's own escapes ("\s", "\n", "\t", "\r", "\\") resolved and every

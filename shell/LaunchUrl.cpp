@@ -7,16 +7,13 @@
 
 #include <cwchar>
 #else
-#include "DetachedProcess.h"
+#include "DefaultApplication.h"
 
-#include <QByteArray>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -36,126 +33,36 @@ bool IsRefused(const std::string& url)
 
 namespace {
 
-constexpr int kQueryWaitMs = 3000;
-// A desktop file larger than this is not a desktop file.
-constexpr std::streamsize kMaxDesktopFileBytes = 1 << 20;
-
-int CodeForLookup(const ProgramLookup& lookup)
+// Starts program (a name looked up in $PATH, or an absolute path) with
+// arguments and lets it run on its own; Qt reaps it.
+int StartProgram(const std::string& program, const std::vector<std::string>& arguments)
 {
-    return lookup.state == ProgramLookup::State::NotExecutable ? 5 : 2;
+    const QString path = QStandardPaths::findExecutable(QString::fromStdString(program));
+    if (path.isEmpty())
+        return 2;  // not found, or not executable
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcess process;
+    process.setProgram(path);
+    process.setArguments(list);
+    process.setStandardInputFile(QProcess::nullDevice());
+    return process.startDetached() ? kLaunchSucceeded : 11;
 }
 
-int CodeForStartError(int error)
+// The kinds of document whose default application opens url, most specific first.
+std::vector<std::string> MimeTypesFor(const std::string& url)
 {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR: return 2;
-    case EACCES:
-    case EPERM: return 5;
-    case ENOEXEC:
-    case ELIBBAD: return 11;
-    case ENOMEM:
-    case E2BIG: return 8;
-    default: return 0; // fork, pipe or descriptor limits: out of resources
-    }
-}
-
-int RunOpener(const std::string& url, int waitMs)
-{
-    const ProgramLookup opener = FindProgram("xdg-open");
-    if (opener.state != ProgramLookup::State::Found)
-        return CodeForLookup(opener);
-    const DetachedStart start = StartDetached(opener.path, {url}, waitMs);
-    switch (start.state) {
-    case DetachedStart::State::Failed: return CodeForStartError(start.error);
-    case DetachedStart::State::Running: return kLaunchSucceeded;
-    case DetachedStart::State::Exited: break;
-    }
-    switch (start.exitCode) {
-    case 0: return kLaunchSucceeded;
-    case 2: return 2;   // the location does not exist
-    case 3: return 31;  // no program for this kind of address
-    default: return 27; // bad arguments, or the handler failed
-    }
-}
-
-// The desktop file id xdg-mime names for mimeType, or empty.
-std::string QueryDefaultEntry(const QString& mimeType)
-{
-    const ProgramLookup xdgMime = FindProgram("xdg-mime");
-    if (xdgMime.state != ProgramLookup::State::Found)
-        return {};
-    QProcess query;
-    query.setStandardInputFile(QProcess::nullDevice());
-    query.setStandardErrorFile(QProcess::nullDevice());
-    query.start(QString::fromStdString(xdgMime.path), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
-    if (!query.waitForFinished(kQueryWaitMs)) {
-        query.kill();
-        query.waitForFinished();
-        return {};
-    }
-    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
-        return {};
-    // A list may come back; the first entry is the preferred one.
-    const QByteArray answer = query.readAllStandardOutput();
-    if (answer.trimmed().isEmpty())
-        return {};
-    return answer.split('\n').constFirst().split(';').constFirst().trimmed().toStdString();
-}
-
-std::vector<std::string> ApplicationFolders()
-{
-    std::vector<std::string> folders;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome && dataHome[0] == '/')
-        folders.emplace_back(dataHome);
-    else if (home && home[0] == '/')
-        folders.push_back(std::string(home) + "/.local/share");
-    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
-    const std::string list = dataDirs && dataDirs[0] ? dataDirs : "/usr/local/share/:/usr/share/";
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto end = list.find(':', start);
-        const std::string folder = list.substr(start, end == std::string::npos ? end : end - start);
-        if (!folder.empty() && folder.front() == '/') // relative entries are invalid
-            folders.push_back(folder);
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    for (std::string& folder : folders)
-        folder += "/applications/";
-    return folders;
-}
-
-std::optional<std::string> ReadSmallFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::string text(static_cast<std::size_t>(kMaxDesktopFileBytes), '\0');
-    file.read(text.data(), kMaxDesktopFileBytes);
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return text;
-}
-
-// The text of the desktop file registered for web pages, the first found in
-// the folders' order of precedence.
-std::optional<std::string> RegisteredBrowserEntry()
-{
-    std::string id = QueryDefaultEntry(QStringLiteral("x-scheme-handler/http"));
-    if (id.empty())
-        id = QueryDefaultEntry(QStringLiteral("text/html"));
-    if (id.empty())
-        return std::nullopt;
-    for (const std::string& folder : ApplicationFolders()) {
-        for (const std::string& candidate : DesktopFileCandidates(id)) {
-            if (auto text = ReadSmallFile(folder + candidate))
-                return text;
-        }
-    }
-    return std::nullopt;
+    std::vector<std::string> types;
+    const std::size_t colon = url.find(':');
+    const std::string scheme = colon == std::string::npos ? std::string() : url.substr(0, colon);
+    if (!scheme.empty() && scheme.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.")
+                               == std::string::npos)
+        types.push_back("x-scheme-handler/" + QString::fromStdString(scheme).toLower().toStdString());
+    if (types.empty() || types.front() != "x-scheme-handler/http")
+        types.push_back("x-scheme-handler/http");
+    types.push_back("text/html");
+    return types;
 }
 
 int RunRegisteredBrowser(const std::string& entryText, const std::string& url)
@@ -164,31 +71,24 @@ int RunRegisteredBrowser(const std::string& entryText, const std::string& url)
     const auto command = exec ? BuildLaunchCommand(*exec, url) : std::nullopt;
     if (!command)
         return 27;
-    const ProgramLookup program = FindProgram(command->front());
-    if (program.state != ProgramLookup::State::Found)
-        return CodeForLookup(program);
-    const std::vector<std::string> arguments(std::next(command->begin()), command->end());
     // Like starting any program: success once it runs, whatever it does then.
-    const DetachedStart start = StartDetached(program.path, arguments, 0);
-    if (start.state == DetachedStart::State::Failed)
-        return CodeForStartError(start.error);
-    return kLaunchSucceeded;
+    return StartProgram(command->front(), std::vector<std::string>(std::next(command->begin()), command->end()));
 }
 
 } // namespace
 
-int LaunchUrl(const std::string& url, int showCommand, const LaunchOptions& options)
+int LaunchUrl(const std::string& url, int showCommand)
 {
     static_cast<void>(showCommand); // the desktop places the browser's window
     if (IsRefused(url))
         return 2;
-    const int result = RunOpener(url, options.openerWaitMs);
+    const int result = StartProgram("xdg-open", {url});
     if (result > 32)
         return result;
-    const auto entry = RegisteredBrowserEntry();
+    const auto entry = DefaultApplicationEntry(MimeTypesFor(url));
     if (!entry)
         return result;
-    return RunRegisteredBrowser(*entry, url);
+    return RunRegisteredBrowser(entry->text, url);
 }
 
 #else // _WIN32
@@ -252,7 +152,7 @@ int CodeForCreateError(DWORD error)
 
 } // namespace
 
-int LaunchUrl(const std::string& url, int showCommand, const LaunchOptions&)
+int LaunchUrl(const std::string& url, int showCommand)
 {
     if (IsRefused(url))
         return 2;
@@ -282,8 +182,3 @@ int LaunchUrl(const std::string& url, int showCommand, const LaunchOptions&)
 }
 
 #endif
-
-int LaunchUrl(const std::string& url, int showCommand)
-{
-    return LaunchUrl(url, showCommand, LaunchOptions{});
-}

@@ -1,6 +1,6 @@
 #include "QtPrompts.h"
 
-#include "FolderPickerDialog.h"
+#include "ReadableFormats.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,17 +15,39 @@ namespace {
 QString CaseInsensitivePattern(const QString& extension)
 {
     QString pattern = QStringLiteral("*.");
-    for (const QChar c : extension)
-        pattern += QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper());
+    for (const QChar c : extension) {
+        if (c.isLetter())
+            pattern += QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper());
+        else
+            pattern += c;
+    }
     return pattern;
 }
 
-QString StartFolder(const QString& lastFolder)
+bool IsFolder(const QString& path)
 {
-    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
-        return lastFolder;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+// The folder a dialog opens at for `folder`: itself, or its nearest existing
+// parent; home for an empty or relative one.
+QString ExistingFolderOrParent(const QString& folder)
+{
+    QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    if (path.isEmpty() || !QDir::isAbsolutePath(path))
+        return QDir::homePath();
+    while (!QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).absolutePath();
+        if (parent == path)
+            return QDir::homePath();
+        path = parent;
+    }
+    return path;
+}
+
+std::string NativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdString();
 }
 
 }  // namespace
@@ -37,8 +59,11 @@ QString ApplicationTitle()
 
 QStringList QtPrompts::PictureFilters()
 {
-    // Each entry shows its description; the pattern after it is what matches.
-    QStringList filters;
+    // Each entry shows its description; the patterns after it are what match.
+    QStringList all;
+    for (const std::string& extension : ReadablePictureExtensions())
+        all << CaseInsensitivePattern(QString::fromStdString(extension));
+    QStringList filters{QStringLiteral("All Pictures (%1)").arg(all.join(QLatin1Char(' ')))};
     bool first = true;
     for (const char* extension : {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW"}) {
         const QString ext = QString::fromLatin1(extension);
@@ -51,15 +76,25 @@ QStringList QtPrompts::PictureFilters()
     return filters;
 }
 
-std::unique_ptr<QFileDialog> QtPrompts::MakePictureFileDialog(QWidget* owner, const QString& folder)
+std::unique_ptr<QFileDialog> QtPrompts::MakePictureFileDialog(QWidget* owner, const QString& folder, bool several)
 {
     auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("Open"), folder);
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setOption(QFileDialog::HideNameFilterDetails, true);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog->setNameFilters(PictureFilters());
     dialog->selectNameFilter(PictureFilters().constFirst());
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> QtPrompts::MakeFolderDialog(QWidget* owner, const QString& initialFolder)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("Browse"), ExistingFolderOrParent(initialFolder));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setLabelText(QFileDialog::FileName, QStringLiteral("Select folder:"));
     return dialog;
 }
 
@@ -71,22 +106,53 @@ std::unique_ptr<QMessageBox> QtPrompts::MakeMessageBox(QWidget* owner, const QSt
     return box;
 }
 
-std::optional<std::string> QtPrompts::OpenPictureFile(QWidget* owner)
+QString QtPrompts::PictureStartFolder(const std::string& nearFile) const
 {
-    auto dialog = MakePictureFileDialog(owner, StartFolder(m_strLastFolder));
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    if (IsFolder(m_strLastFolder))
+        return m_strLastFolder;
+    const QString near = QFileInfo(QDir::fromNativeSeparators(QString::fromStdString(nearFile))).absolutePath();
+    if (!nearFile.empty() && QDir::isAbsolutePath(near) && IsFolder(near))
+        return near;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return IsFolder(pictures) ? pictures : QDir::homePath();
+}
+
+std::vector<std::string> QtPrompts::RunPictureDialog(QWidget* owner, const std::string& nearFile, bool several)
+{
+    auto dialog = MakePictureFileDialog(owner, PictureStartFolder(nearFile), several);
+    if (dialog->exec() != QDialog::Accepted)
+        return {};
+    std::vector<std::string> chosen;
+    for (const QString& file : dialog->selectedFiles()) {
+        const QFileInfo info(file);
+        m_strLastFolder = info.absolutePath();
+        chosen.push_back(NativePath(info.absoluteFilePath()));
+    }
+    return chosen;
+}
+
+std::optional<std::string> QtPrompts::OpenPictureFile(QWidget* owner, const std::string& nearFile)
+{
+    std::vector<std::string> chosen = RunPictureDialog(owner, nearFile, false);
+    if (chosen.empty())
         return std::nullopt;
-    const QFileInfo chosen(dialog->selectedFiles().constFirst());
-    m_strLastFolder = chosen.absolutePath();
-    return QDir::toNativeSeparators(chosen.absoluteFilePath()).toStdString();
+    return chosen.front();
+}
+
+std::vector<std::string> QtPrompts::OpenPictureFiles(QWidget* owner, const std::string& nearFile)
+{
+    return RunPictureDialog(owner, nearFile, true);
 }
 
 std::optional<std::string> QtPrompts::BrowseForFolder(QWidget* owner, const std::string& initialFolder)
 {
-    FolderPickerDialog dialog(owner, QString::fromStdString(initialFolder));
-    if (dialog.exec() != QDialog::Accepted)
+    auto dialog = MakeFolderDialog(owner, QString::fromStdString(initialFolder));
+    if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.ChosenFolder().toStdString();
+    const QStringList chosen = dialog->selectedFiles();
+    if (chosen.isEmpty() || !QDir::isAbsolutePath(chosen.constFirst()))
+        return std::string();  // an answer without a path
+    return NativePath(QDir::cleanPath(chosen.constFirst()));
 }
 
 void QtPrompts::ShowMessage(QWidget* owner, const std::string& text, MessageIcon icon)

@@ -99,7 +99,7 @@ TEST_F(CliTest, ScansAFolderTreeAsAddFolderDoes)
     std::set<std::string> written;
     for (const auto& e : fs::directory_iterator(dir / "out"))
         written.insert(e.path().filename().string());
-    EXPECT_EQ(written, (std::set<std::string>{"a.tif", "b.tif", "f.tif"}));
+    EXPECT_EQ(written, (std::set<std::string>{"a.tif", "b.tif", "c.tif", "f.tif"}));
 }
 
 struct UsageCase {

@@ -54,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(ConversionEngineTest, WritesEveryOutputAndReportsInRequestOrder)
+TEST_F(ConversionEngineTest, WritesEveryOutputAndReportsInRequestOrderAndProgressPerShare)
 {
     ConversionEngine engine(FakeOptions());
     const std::string in = Good("photo.png");
@@ -62,7 +62,11 @@ TEST_F(ConversionEngineTest, WritesEveryOutputAndReportsInRequestOrder)
     for (const char* ext : {"bmp", "gif", "tif", "png", "jpg"})
         job.outputs.push_back({dir / (std::string("out.") + ext), TypeFromPath(ext)});
 
-    const ConversionResult result = engine.Run(job);
+    std::vector<std::size_t> handled;  // the engine never calls twice at once
+    const ConversionResult result = engine.RunWithProgress(job, [&](std::size_t n) { handled.push_back(n); });
+    ASSERT_EQ(handled.size(), 2u) << "one call per worker's share";
+    EXPECT_LT(handled[0], handled[1]);
+    EXPECT_EQ(handled[1], job.outputs.size());
     ASSERT_TRUE(result.decoded);
     ASSERT_EQ(result.outputs.size(), job.outputs.size());
     std::set<std::string> workers;

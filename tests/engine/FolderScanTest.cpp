@@ -36,17 +36,19 @@ std::set<std::string> AsSet(const std::vector<std::string>& v)
     return {v.begin(), v.end()};
 }
 
-TEST(FolderScanTest, AddsPicturesByTheirLastThreeCharactersIncludingHiddenAndNested)
+TEST(FolderScanTest, AddsPicturesByTheirLastThreeCharactersOrReadableExtensionIncludingHiddenAndNested)
 {
     ScratchFolder dir;
     for (const char* name : {"a.bmp", "b.JPG", "c.jpeg", "d.txt", ".e.gif", "sub/f.png", "photoBMP", "pics.bmp/g.tga",
-                             ".hidden/h.pcx"})
+                             ".hidden/h.pcx", "IMG_1.HEIC", "c.jpeg.txt", "heic", "x.jpeg/y"})
         WriteFile(dir / name, "x");
     const Found found = Scan(dir.Path());
-    EXPECT_EQ(AsSet(found.paths), (std::set<std::string>{dir / "a.bmp", dir / "b.JPG", dir / ".e.gif", dir / "sub/f.png",
-                                                         dir / "photoBMP", dir / "pics.bmp/g.tga", dir / ".hidden/h.pcx"}));
-    EXPECT_EQ(found.paths.size(), 7u);
-    EXPECT_EQ(found.result.filesFound, 7u);
+    EXPECT_EQ(AsSet(found.paths),
+              (std::set<std::string>{dir / "a.bmp", dir / "b.JPG", dir / "c.jpeg", dir / ".e.gif", dir / "sub/f.png",
+                                     dir / "photoBMP", dir / "pics.bmp/g.tga", dir / ".hidden/h.pcx",
+                                     dir / "IMG_1.HEIC"}));
+    EXPECT_EQ(found.paths.size(), 9u);
+    EXPECT_EQ(found.result.filesFound, 9u);
     EXPECT_TRUE(found.result.skippedFolders.empty());
     EXPECT_FALSE(found.result.stopped);
 }

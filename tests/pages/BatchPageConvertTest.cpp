@@ -60,6 +60,9 @@ TEST_F(BatchPageConvertTest, ThreeEntriesMoveTheBarLiveAndTheMessageComesAtItsEn
     CreatePage();
     AddFiles({MakePicture("c.png", Qt::red), MakePicture("a.png", Qt::green), MakePicture("b.png", Qt::blue)});
     RecordProgress();
+    std::vector<std::string> texts;  // the bar's text: entries handled of the list
+    QObject::connect(m_page.get(), &BatchPage::ProgressPositionSet,
+                     [&](qint64) { texts.push_back(Bar()->text().toStdString()); });
     std::vector<std::string> atMessage;
     m_prompts.onMessage = [&](const std::string&) {
         atMessage = m_progress;
@@ -81,6 +84,7 @@ TEST_F(BatchPageConvertTest, ThreeEntriesMoveTheBarLiveAndTheMessageComesAtItsEn
     EXPECT_EQ(Messages(), std::vector<std::string>{kMsgConvertOk});
     EXPECT_EQ(atMessage, (std::vector<std::string>{"range 0..3", "pos 0", "pos 0", "pos 1", "pos 2", "pos 3",
                                                    "bar 3 of 3"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"0 / 3", "1 / 3", "2 / 3", "3 / 3", "3 / 3"}));
     EXPECT_EQ(OutFiles(), (std::vector<std::string>{"a.png", "b.png", "c.png"}));
     EXPECT_EQ(Button(res::IDC_CONVERT)->text(), "Convert");
     EXPECT_TRUE(Button(res::IDC_ADD_FILE)->isEnabled());
@@ -240,6 +244,7 @@ TEST_F(BatchPageConvertTest, StopEndsTheRunAfterThePictureInFlightAndSaysHowMany
     EXPECT_EQ(OutFiles(), (std::vector<std::string>{"a1.png", "a2.png", "a3.png"}));
     EXPECT_TRUE(m_page->LastOutcome().stopped);
     EXPECT_EQ(Bar()->value(), 4);
+    EXPECT_EQ(Bar()->text(), "4 / 7");
     EXPECT_EQ(Button(res::IDC_CONVERT)->text(), "Convert");
     EXPECT_TRUE(Button(res::IDC_CONVERT)->isEnabled());
 }

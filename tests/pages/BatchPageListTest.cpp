@@ -42,7 +42,7 @@ protected:
     QPoint ListCentre() const { return m_page->FileListView()->geometry().center(); }
 };
 
-TEST_F(BatchPageListTest, AddFolderListsPicturesByTheirLastThreeLettersInHiddenPlacesAndSubfolders)
+TEST_F(BatchPageListTest, AddFolderListsPicturesByTheirLastThreeLettersOrExtensionInHiddenPlacesAndSubfolders)
 {
     CreatePage();
     const std::string dir = Path("pics");
@@ -53,8 +53,8 @@ TEST_F(BatchPageListTest, AddFolderListsPicturesByTheirLastThreeLettersInHiddenP
     ASSERT_TRUE(AddFolder(dir));
 
     EXPECT_EQ(Listed(), (std::vector<std::string>{dir + "/.e.gif", dir + "/.hidden/h.tga", dir + "/a.bmp",
-                                                  dir + "/b.JPG", dir + "/photoBMP", dir + "/pics.bmp/g.png",
-                                                  dir + "/sub/f.png"}));
+                                                  dir + "/b.JPG", dir + "/c.jpeg", dir + "/photoBMP",
+                                                  dir + "/pics.bmp/g.png", dir + "/sub/f.png"}));
     EXPECT_EQ(Shown(), Listed());
     EXPECT_EQ(m_page->InDir(), dir);
     EXPECT_EQ(m_prompts.folderInitialFolders, std::vector<std::string>{""});
@@ -64,7 +64,7 @@ TEST_F(BatchPageListTest, AddFolderListsPicturesByTheirLastThreeLettersInHiddenP
 
     // Twice: nothing new, and the browser opens at the folder scanned last.
     ASSERT_TRUE(AddFolder(dir + "/"));
-    EXPECT_EQ(Listed().size(), 7u);
+    EXPECT_EQ(Listed().size(), 8u);
     EXPECT_EQ(m_prompts.folderInitialFolders.back(), dir);
 }
 
@@ -110,6 +110,17 @@ TEST_F(BatchPageListTest, OnlyAnExactlyMatchingPathCountsAsListed)
     EXPECT_EQ(Listed().size(), 4u);
     EXPECT_EQ(m_page->InFile(), "/p/a.bmp.png");
     EXPECT_EQ(m_page->InType(), 4);
+}
+
+TEST_F(BatchPageListTest, AddFileTakesSeveralFilesEachListedOnceAndPreviewsTheLast)
+{
+    CreatePage(nullptr);
+    AddFiles({"/p/b.png"});
+    m_prompts.openFilesAnswers = {{"/p/c.jpeg", "/p/b.png", "/p/a.bmp"}};
+    Button(res::IDC_ADD_FILE)->click();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"/p/a.bmp", "/p/b.png", "/p/c.jpeg"}));
+    EXPECT_EQ(m_page->InFile(), "/p/a.bmp");
+    EXPECT_EQ(m_page->InType(), 1);
 }
 
 TEST_F(BatchPageListTest, AddFileCancelledKeepsListPreviewAndTypedFields)

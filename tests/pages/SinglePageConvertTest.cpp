@@ -74,6 +74,7 @@ TEST_F(SinglePageConvertTest, JpgPngAndTifTickedWriteThreeFilesWithOneMessage)
     // While it runs the page takes no input and shows it.
     ASSERT_TRUE(m_page->IsConverting());
     EXPECT_FALSE(Button(res::IDC_CONVERT)->isEnabled());
+    EXPECT_EQ(Button(res::IDC_CONVERT)->text(), "0 / 3");  // outputs done of those ticked
     EXPECT_FALSE(Edit(res::IDC_IN_FILE)->isEnabled());
     EXPECT_FALSE(Check(res::IDC_CHECK_BMP)->isEnabled());
     EXPECT_EQ(m_page->cursor().shape(), Qt::BusyCursor);
@@ -90,6 +91,7 @@ TEST_F(SinglePageConvertTest, JpgPngAndTifTickedWriteThreeFilesWithOneMessage)
     EXPECT_TRUE(tif == std::string("II*\0", 4) || tif == std::string("MM\0*", 4));
 
     EXPECT_TRUE(Button(res::IDC_CONVERT)->isEnabled());
+    EXPECT_EQ(Button(res::IDC_CONVERT)->text(), "Convert");
     EXPECT_TRUE(Edit(res::IDC_IN_FILE)->isEnabled());
     EXPECT_NE(m_page->cursor().shape(), Qt::BusyCursor);
 }

@@ -1,23 +1,17 @@
 #include "QtPrompts.h"
 
-#include "FolderPickerDialog.h"
 #include "ModalCloser.h"
 #include "QtPrinters.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemModel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -29,14 +23,15 @@ void Touch(const QString& path)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 }
 
-TEST(PictureFileDialog, OffersTheTenFiltersWithBmpFirstAndSelected)
+TEST(PictureFileDialog, OffersAllPicturesSelectedBeforeTheTenFilters)
 {
     const auto dialog = QtPrompts::MakePictureFileDialog(nullptr, QDir::tempPath());
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    ASSERT_EQ(dialog->nameFilters().size(), 10);
-    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Picture Files (*.BMP)"));
+    EXPECT_EQ(QtPrompts::MakePictureFileDialog(nullptr, QDir::tempPath(), true)->fileMode(), QFileDialog::ExistingFiles);
+    ASSERT_EQ(dialog->nameFilters().size(), 11);
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("All Pictures"));
 
     // What the user reads in the file-type list.
     auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
@@ -44,8 +39,8 @@ TEST(PictureFileDialog, OffersTheTenFiltersWithBmpFirstAndSelected)
     QStringList shown;
     for (int i = 0; i < types->count(); ++i)
         shown << types->itemText(i);
-    EXPECT_EQ(shown, (QStringList{"Picture Files (*.BMP)", "(*.JPG)", "(*.GIF)", "(*.PCX)", "(*.PNG)", "(*.ICO)",
-                                  "(*.TIF)", "(*.TGA)", "(*.RAW)", "All Files (*.*)"}));
+    EXPECT_EQ(shown, (QStringList{"All Pictures", "Picture Files (*.BMP)", "(*.JPG)", "(*.GIF)", "(*.PCX)", "(*.PNG)",
+                                  "(*.ICO)", "(*.TIF)", "(*.TGA)", "(*.RAW)", "All Files (*.*)"}));
     EXPECT_EQ(types->currentIndex(), 0);
 }
 
@@ -53,7 +48,8 @@ TEST(PictureFileDialog, FiltersMatchWithoutRegardToCaseAndAllFilesMeansAll)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const char* name : {"a.bmp", "B.BMP", "c.Bmp", "d.jpg", "e.JPG", "photoBMP", "noext", "f.jpeg"})
+    for (const char* name : {"a.bmp", "B.BMP", "c.Bmp", "d.jpg", "e.JPG", "photoBMP", "noext", "f.jpeg", "G.HEIC",
+                             "h.3FR", "i.txt"})
         Touch(dir.filePath(QString::fromLatin1(name)));
 
     const QStringList filters = QtPrompts::PictureFilters();
@@ -64,35 +60,47 @@ TEST(PictureFileDialog, FiltersMatchWithoutRegardToCaseAndAllFilesMeansAll)
         names.sort();
         return names;
     };
-    EXPECT_EQ(matches(0), (QStringList{"B.BMP", "a.bmp", "c.Bmp"}));
-    EXPECT_EQ(matches(1), (QStringList{"d.jpg", "e.JPG"}));
-    EXPECT_EQ(matches(9).size(), 8);  // names without a dot too
+    EXPECT_EQ(matches(0), (QStringList{"B.BMP", "G.HEIC", "a.bmp", "c.Bmp", "d.jpg", "e.JPG", "f.jpeg", "h.3FR"}));
+    EXPECT_EQ(matches(1), (QStringList{"B.BMP", "a.bmp", "c.Bmp"}));
+    EXPECT_EQ(matches(2), (QStringList{"d.jpg", "e.JPG"}));
+    EXPECT_EQ(matches(10).size(), 11);  // names without a dot too
 }
 
-TEST(PictureFileDialog, ReturnsTheChosenFullPathOrNothingOnCancel)
+TEST(PictureFileDialog, ReturnsTheChosenFullPathsOrNothingOnCancelAndOpensWhereLastChosen)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString picture = dir.filePath(QStringLiteral("photo.bmp"));
-    Touch(picture);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("near")));
+    const QString first = dir.filePath(QStringLiteral("photo.bmp"));
+    const QString second = dir.filePath(QStringLiteral("photo.jpeg"));
+    Touch(first);
+    Touch(second);
+    const std::string nearFile = dir.filePath(QStringLiteral("near/x.png")).toStdString();
 
     QtPrompts prompts;
+    EXPECT_EQ(prompts.PictureStartFolder(nearFile), dir.filePath(QStringLiteral("near")));
     {
         ModalCloser closer([&](QWidget& widget) {
             auto* dialog = qobject_cast<QFileDialog*>(&widget);
             ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->directory().absolutePath(), dir.filePath(QStringLiteral("near")));
             dialog->setDirectory(dir.path());
-            dialog->selectFile(picture);
+            // Typed as a user types two names (selectFile leaves a focused field alone).
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("\"photo.bmp\" \"photo.jpeg\""));
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        const auto chosen = prompts.OpenPictureFile(nullptr);
-        ASSERT_TRUE(chosen.has_value());
-        EXPECT_EQ(*chosen, QDir::toNativeSeparators(picture).toStdString());
+        const auto chosen = prompts.OpenPictureFiles(nullptr, nearFile);
+        EXPECT_EQ(chosen, (std::vector<std::string>{QDir::toNativeSeparators(first).toStdString(),
+                                                    QDir::toNativeSeparators(second).toStdString()}));
         EXPECT_EQ(closer.Titles(), std::vector<std::string>{"Open"});
     }
+    // The folder last chosen wins over the page's picture.
+    EXPECT_EQ(prompts.PictureStartFolder(nearFile), dir.path());
     {
         ModalCloser closer;  // cancels
-        EXPECT_FALSE(prompts.OpenPictureFile(nullptr).has_value());
+        EXPECT_FALSE(prompts.OpenPictureFile(nullptr, nearFile).has_value());
         EXPECT_EQ(closer.Count(), 1);
     }
 }
@@ -118,86 +126,37 @@ TEST(MessageBox, CaptionedWithTheProgramNameWithOneOkButton)
     EXPECT_EQ(closer.Titles(), std::vector<std::string>{name.toStdString()});
 }
 
-class FolderPickerTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("sub/deeper")));
-    }
-
-    QString Native(const QString& path) const { return QDir::toNativeSeparators(path); }
-
-    QTemporaryDir m_dir;
-};
-
-TEST_F(FolderPickerTest, OpensAtTheInitialFolderAndShowsItsFullPath)
+TEST(FolderDialog, IsTheDesktopsFolderDialogOpeningAtTheInitialFolderOrItsNearestParent)
 {
-    FolderPickerDialog dialog(nullptr, m_dir.path() + QStringLiteral("/"));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Browse"));
-    EXPECT_EQ(dialog.Title()->text(), QStringLiteral("Select folder:"));
-    EXPECT_EQ(dialog.PathField()->text(), Native(m_dir.path()));
-    EXPECT_EQ(dialog.ChosenFolder(), Native(m_dir.path()));
-}
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
+    const auto dialog = QtPrompts::MakeFolderDialog(nullptr, dir.path());
+    EXPECT_FALSE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Browse"));
+    EXPECT_EQ(dialog->directory().absolutePath(), dir.path());
+    EXPECT_EQ(QtPrompts::MakeFolderDialog(nullptr, dir.filePath(QStringLiteral("gone/deeper")))->directory().absolutePath(),
+              dir.path());
+    for (const QString& initial : {QString(), QStringLiteral("relative")})
+        EXPECT_EQ(QtPrompts::MakeFolderDialog(nullptr, initial)->directory().absolutePath(), QDir::homePath());
 
-TEST_F(FolderPickerTest, TheFieldFollowsTheSelection)
-{
-    FolderPickerDialog dialog(nullptr, m_dir.path());
-    auto* model = dialog.Tree()->model();
-    const QModelIndex sub = qobject_cast<QFileSystemModel*>(model)->index(m_dir.filePath(QStringLiteral("sub/deeper")));
-    ASSERT_TRUE(sub.isValid());
-    dialog.Tree()->setCurrentIndex(sub);
-    EXPECT_EQ(dialog.PathField()->text(), Native(m_dir.filePath(QStringLiteral("sub/deeper"))));
-}
-
-TEST_F(FolderPickerTest, OkOnlyForAnExistingFolderGivenByItsAbsolutePath)
-{
-    FolderPickerDialog dialog(nullptr, m_dir.path());
-    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-    EXPECT_TRUE(ok->isEnabled());
-
-    dialog.PathField()->setText(m_dir.filePath(QStringLiteral("missing")));
-    EXPECT_FALSE(ok->isEnabled());
-    EXPECT_EQ(dialog.ChosenFolder(), QString());
-
-    dialog.PathField()->setText(QStringLiteral("sub"));  // relative: to what?
-    EXPECT_FALSE(ok->isEnabled());
-
-    dialog.PathField()->setText(m_dir.path() + QStringLiteral("/sub/./deeper//"));
-    EXPECT_TRUE(ok->isEnabled());
-    EXPECT_EQ(dialog.ChosenFolder(), Native(m_dir.filePath(QStringLiteral("sub/deeper"))));
-
-    dialog.PathField()->setText(QStringLiteral("/"));
-    EXPECT_EQ(dialog.ChosenFolder(), Native(QStringLiteral("/")));
-}
-
-TEST_F(FolderPickerTest, AnEmptyOrMissingInitialFolderOpensAtHome)
-{
-    for (const QString& initial : {QString(), m_dir.filePath(QStringLiteral("gone"))}) {
-        FolderPickerDialog dialog(nullptr, initial);
-        EXPECT_EQ(dialog.PathField()->text(), Native(QDir::homePath())) << initial.toStdString();
-    }
-}
-
-TEST_F(FolderPickerTest, BrowseForFolderReturnsTheChoiceOrNothing)
-{
     QtPrompts prompts;
-    const QString target = m_dir.filePath(QStringLiteral("sub"));
     {
         ModalCloser closer([&](QWidget& widget) {
-            auto* dialog = qobject_cast<FolderPickerDialog*>(&widget);
-            ASSERT_NE(dialog, nullptr);
-            dialog->PathField()->setText(target);
-            dialog->accept();
+            auto* fileDialog = qobject_cast<QFileDialog*>(&widget);
+            ASSERT_NE(fileDialog, nullptr);
+            fileDialog->setDirectory(dir.filePath(QStringLiteral("sub")));  // the user goes in and chooses
+            QMetaObject::invokeMethod(fileDialog, "accept");
         });
-        const auto chosen = prompts.BrowseForFolder(nullptr, m_dir.path().toStdString());
-        ASSERT_TRUE(chosen.has_value());
-        EXPECT_EQ(*chosen, Native(target).toStdString());
+        EXPECT_EQ(prompts.BrowseForFolder(nullptr, dir.path().toStdString()),
+                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("sub"))).toStdString());
         EXPECT_EQ(closer.Titles(), std::vector<std::string>{"Browse"});
     }
     {
         ModalCloser closer;
-        EXPECT_FALSE(prompts.BrowseForFolder(nullptr, m_dir.path().toStdString()).has_value());
+        EXPECT_FALSE(prompts.BrowseForFolder(nullptr, dir.path().toStdString()).has_value());
     }
 }
 

@@ -17,7 +17,10 @@ public:
     };
 
     // Next answers of OpenPictureFile and BrowseForFolder; nullopt = cancel.
+    // OpenPictureFiles takes from openFilesAnswers while it holds any, else
+    // one answer of openFileAnswers (one file, or cancel).
     std::deque<std::optional<std::string>> openFileAnswers;
+    std::deque<std::vector<std::string>> openFilesAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
 
     // What was asked.
@@ -25,10 +28,23 @@ public:
     std::vector<std::string> folderInitialFolders;
     std::vector<Message> messages;
 
-    std::optional<std::string> OpenPictureFile(QWidget* /*owner*/) override
+    std::optional<std::string> OpenPictureFile(QWidget* /*owner*/, const std::string& /*nearFile*/) override
     {
         ++openFileCalls;
         return Next(openFileAnswers);
+    }
+
+    std::vector<std::string> OpenPictureFiles(QWidget* /*owner*/, const std::string& /*nearFile*/) override
+    {
+        ++openFileCalls;
+        if (!openFilesAnswers.empty()) {
+            std::vector<std::string> answer = openFilesAnswers.front();
+            openFilesAnswers.pop_front();
+            return answer;
+        }
+        if (std::optional<std::string> one = Next(openFileAnswers))
+            return {*one};
+        return {};
     }
 
     std::optional<std::string> BrowseForFolder(QWidget* /*owner*/, const std::string& initialFolder) override
