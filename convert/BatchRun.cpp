@@ -1,12 +1,12 @@
 #include "BatchRun.h"
 
 #include "ConvertMessages.h"
+#include "InputFiles.h"
 #include "Naming.h"
 #include "OutputFormat.h"
 
 #include <algorithm>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
 #include <unordered_map>
 
@@ -15,18 +15,21 @@ namespace {
 // The batch run's own closing message after a stop; the others are shared.
 const char* const kMsgConvertStopped = "Convert picture stopped.";
 
-// Only the spelling is compared here, without touching the disk, so a list of
-// 100,000 entries gets its progress range at once; the conversion job itself
-// refuses an output that reaches the input through a link or another path.
-bool IsOwnInput(const std::filesystem::path& normalInput, const std::string& output)
-{
-    return normalInput == std::filesystem::path(output).lexically_normal();
-}
-
 std::string PicturesOf(std::size_t count, std::size_t total, const char* what)
 {
     return std::to_string(count) + " of " + std::to_string(total) + (total == 1 ? " picture was " : " pictures were ")
            + what;
+}
+
+// Which outputs of the job the result says were written, in request order.
+std::vector<bool> WrittenOutputs(const ConversionJob& job, const ConversionResult& result)
+{
+    std::vector<bool> written(job.outputs.size(), false);
+    if (!result.decoded || result.outputs.size() != job.outputs.size())
+        return written;
+    for (std::size_t k = 0; k < written.size(); ++k)
+        written[k] = result.outputs[k].written && result.outputs[k].path == job.outputs[k].path;
+    return written;
 }
 
 }  // namespace
@@ -70,8 +73,10 @@ std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines)
 
 struct BatchRun::Entry {
     ConversionJob job;
+    std::vector<std::size_t> outputIds;     // per output: its path's number among the run's outputs
     std::vector<std::size_t> predecessors;  // earlier entries writing one of the same files
     bool done = false;
+    std::vector<bool> written;              // per output, once done
     std::vector<BatchFailure> failures;
 };
 
@@ -100,8 +105,11 @@ public:
             });
             lock.unlock();
 
-            if (!entry.job.outputs.empty())
-                Record(entry, m_runner.Run(entry.job));
+            if (!entry.job.outputs.empty()) {
+                const ConversionResult result = m_runner.Run(entry.job);
+                Record(entry, result);
+                entry.written = WrittenOutputs(entry.job, result);
+            }
 
             lock.lock();
             entry.done = true;
@@ -173,6 +181,44 @@ void BatchRun::Wait()
         m_thread.join();
 }
 
+void BatchRun::MarkReplaced(std::vector<Entry>& entries, std::size_t pathCount, bool several)
+{
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> lastWriter(pathCount, kNone);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        for (std::size_t k = 0; k < entries[i].written.size(); ++k) {
+            if (entries[i].written[k])
+                lastWriter[entries[i].outputIds[k]] = i;
+        }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Entry& entry = entries[i];
+        for (std::size_t k = 0; k < entry.written.size(); ++k) {
+            const std::size_t winner = lastWriter[entry.outputIds[k]];
+            if (!entry.written[k] || winner == i)
+                continue;
+            entry.written[k] = false;
+            entry.failures.push_back(BatchFailure{entry.job.inputPath, entry.job.outputs[k].path,
+                                                  "replaced by " + entries[winner].job.inputPath
+                                                      + ", which has the same name",
+                                                  several});
+        }
+    }
+}
+
+void BatchRun::NoteWritten(Entry& entry, std::size_t formatCount)
+{
+    std::string names;
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < entry.written.size(); ++k) {
+        if (!entry.written[k])
+            continue;
+        names += (count++ == 0 ? "" : ", ") + std::string(FileNameFromPath(entry.job.outputs[k].path));
+    }
+    if (count > 0 && count < formatCount)
+        entry.failures.push_back(BatchFailure{entry.job.inputPath, "", names + (count == 1 ? " was written" : " were written")});
+}
+
 BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& progress)
 {
     BatchOutcome outcome;
@@ -192,27 +238,36 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
     }
     if (formats.empty())
         formats.push_back(&FormatByComboIndex(-1));
+    // Every output is checked against every input before anything is
+    // written, so the list's order cannot let one entry's output replace
+    // another entry's picture.
     std::vector<Entry> entries(request.entries.size());
-    std::unordered_map<std::string, std::size_t> lastWriter;
+    InputFiles inputs(request.entries);
+    struct Writers {
+        std::size_t id;    // the path's number
+        std::size_t last;  // the latest entry writing it so far
+    };
+    std::unordered_map<std::string, Writers> writers;
+    const bool several = formats.size() > 1;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Entry& entry = entries[i];
         entry.job.inputPath = request.entries[i];
         entry.job.inputType = TypeFromPath(entry.job.inputPath);
         const std::string base = OutputBasePath(request.outDir, TitleFromPath(entry.job.inputPath));
-        const std::filesystem::path normalInput = std::filesystem::path(entry.job.inputPath).lexically_normal();
         for (const OutputFormat* format : formats) {
             const std::string path = base + format->extension;
-            if (IsOwnInput(normalInput, path)) {
+            if (const std::string* input = inputs.ReplacedBy(path)) {
                 entry.failures.push_back(
-                    BatchFailure{entry.job.inputPath, path, "the output would replace the input file", formats.size() > 1});
+                    BatchFailure{entry.job.inputPath, path, "the output would replace the input file " + *input, several});
                 continue;
             }
             entry.job.outputs.push_back(OutputRequest{path, format->typeCode});
-            auto [it, inserted] = lastWriter.emplace(path, i);
+            auto [it, inserted] = writers.try_emplace(path, Writers{writers.size(), i});
             if (!inserted) {
-                entry.predecessors.push_back(it->second);
-                it->second = i;
+                entry.predecessors.push_back(it->second.last);
+                it->second.last = i;
             }
+            entry.outputIds.push_back(it->second.id);
         }
     }
 
@@ -231,7 +286,9 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
 
     outcome.handled = pass.Handled();
     outcome.stopped = pass.Started() < entries.size();
+    MarkReplaced(entries, writers.size(), several);
     for (Entry& entry : entries) {
+        NoteWritten(entry, formats.size());
         outcome.written += entry.done && entry.failures.empty() ? 1 : 0;
         for (BatchFailure& f : entry.failures)
             outcome.failures.push_back(std::move(f));

@@ -50,7 +50,10 @@ struct BatchOutcome {
     std::size_t entries = 0;    // n
     std::size_t handled = 0;    // entries finished, written or not
     std::size_t written = 0;    // entries with every output written
-    std::vector<BatchFailure> failures;  // one per failed output (per entry if not decoded), in list order
+    // One per failed output (per entry if not decoded), in list order; an
+    // entry of several formats that wrote some of them but not all also gets
+    // a line naming the ones it wrote ("a.jpg, a.png were written").
+    std::vector<BatchFailure> failures;
     std::string message;        // the closing message for the user
 };
 
@@ -66,9 +69,12 @@ std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines);
 // Converts a list of files into one or more formats on a job runner (the
 // worker engine, or this process in tools and tests), `parallelism` entries at
 // a time, taken in list order. An entry that does not load is skipped and
-// reported; entries that share an output path are written in list order, so
-// the later one wins; an entry whose output would be its own input is not
-// written. Stop lets the entries in flight finish and starts no more.
+// reported. Entries that share an output path are written in list order, so
+// the later one wins, and the one it replaced counts as not written ("replaced
+// by <later input>, which has the same name"). No output is written where any
+// input of the run lies (that path, a link to or from it, a hard link of it);
+// that is decided before the first entry starts. Stop lets the entries in
+// flight finish and starts no more.
 //
 // Threads: Run blocks its caller, which runs entries itself beside
 // parallelism - 1 threads of the run's own; progress calls come from any of
@@ -94,6 +100,8 @@ private:
     class Pass;
 
     BatchOutcome RunEntries(const BatchRequest& request, IBatchProgress& progress);
+    static void MarkReplaced(std::vector<Entry>& entries, std::size_t pathCount, bool several);
+    static void NoteWritten(Entry& entry, std::size_t formatCount);
 
     IJobRunner& m_runner;
     std::size_t m_parallelism;

@@ -1,5 +1,6 @@
 #include "ConversionEngine.h"
 
+#include "FileIo.h"
 #include "OutputFormat.h"
 #include "WorkerLocation.h"
 #include "WorkerProtocol.h"
@@ -9,6 +10,8 @@
 #include <mutex>
 #include <numeric>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -70,6 +73,45 @@ double ExpectedCost(std::uint32_t typeCode)
 }
 constexpr double kDecodeCost = 1.0;
 
+// Which file an output path names now, so that after a worker's death the
+// outputs it renamed into place (always a new file) can be told from the rest.
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileState& other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode;
+    }
+};
+
+FileState StateOf(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return FileState{};
+    return FileState{true, info.st_dev, info.st_ino};
+}
+
+// The result of a share whose worker died: what it left in place counts as
+// written, everything else not, with the reason.
+ConversionResult ResultAfterFault(const ConversionJob& share, const std::vector<FileState>& before,
+                                  const std::string& reason)
+{
+    ConversionResult result = FailedConversionResult(share, reason);
+    for (std::size_t k = 0; k < share.outputs.size(); ++k) {
+        const FileState now = StateOf(share.outputs[k].path);
+        if (now.exists && !(now == before[k])) {
+            result.outputs[k].written = true;
+            result.outputs[k].reason.clear();
+            result.decoded = true;
+        }
+    }
+    if (result.decoded)
+        result.decodeError.clear();
+    return result;
+}
+
 }  // namespace
 
 std::vector<std::vector<std::size_t>> SplitOutputs(const std::vector<OutputRequest>& outputs, std::size_t groups)
@@ -112,6 +154,12 @@ void ConversionEngine::Shutdown()
     m_previews.Shutdown();
 }
 
+void ConversionEngine::Abort()
+{
+    m_conversions.Abort();
+    m_previews.Abort();
+}
+
 ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJob& share)
 {
     const std::uint64_t id = m_nextJobId++;
@@ -121,9 +169,22 @@ ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJo
     const auto answersShare = [&](const WorkerMessage& answer, std::string* why) {
         return AnswersConvertRequest(answer, id, share, why);
     };
+    std::vector<FileState> before;
+    before.reserve(share.outputs.size());
+    for (const OutputRequest& out : share.outputs)
+        before.push_back(StateOf(out.path));
     WorkerReply reply = m_conversions.Exchange(slot, *request, m_options.jobTimeLimit, answersShare);
-    if (reply.fault != WorkerFault::None)
-        return FailedConversionResult(share, "the picture could not be converted: " + reply.detail);
+    if (reply.fault != WorkerFault::None) {
+        // The process is gone by now, so nothing can add to what it left.
+        if (reply.workerPid > 0) {
+            for (const OutputRequest& out : share.outputs)
+                RemoveTemporaryFiles(out.path, reply.workerPid);
+        }
+        const std::string reason = reply.fault == WorkerFault::Aborted
+                                       ? reply.detail
+                                       : "the picture could not be converted: " + reply.detail;
+        return ResultAfterFault(share, before, reason);
+    }
     ConversionResult result = std::move(reply.message.result);
     for (OutputResult& out : result.outputs) {
         if (!out.written && out.reason.empty())

@@ -36,8 +36,10 @@ struct EngineOptions {
 // Runs conversions and previews in worker processes (see WorkerPool), which
 // it starts in its constructor and reuses; a worker that crashes, hangs past
 // its time limit or answers nonsense is killed and replaced, and only the job
-// it held fails. Workers read our ImageMagick policy (found beside the worker
-// program) and are limited to `magickThreads` threads.
+// it held fails: the outputs it had put in place stay and are reported
+// written, the rest not, and the temporary files it had begun are removed.
+// Workers read our ImageMagick policy (found beside the worker program) and
+// are limited to `magickThreads` threads.
 //
 // Thread-safe: Run and Preview may be called from any threads at once and
 // block their caller. Destroy the engine only when no call is in progress.
@@ -66,6 +68,10 @@ public:
 
     // Tells the workers to exit and reaps them. Later calls fail their jobs.
     void Shutdown();
+
+    // Calls off every job in flight and every later one, as a worker's death
+    // would (see above), without waiting. Safe in a signal handler.
+    void Abort();
 
 private:
     ConversionResult RunShare(std::size_t slot, const ConversionJob& share);

@@ -4,9 +4,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <random>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,15 +25,64 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-std::string RandomSuffix()
+constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr std::size_t kRandomLength = 5;
+constexpr char kTempEnd[] = ".tmp";
+
+// Five base-36 digits hold every process id Linux hands out (at most 2^22),
+// so the engine can tell the temporary files of one dead worker.
+std::string ProcessTag(long pid)
+{
+    std::string tag(5, '0');
+    for (std::size_t i = tag.size(); i-- > 0 && pid > 0; pid /= 36)
+        tag[i] = kDigits[pid % 36];
+    return tag;
+}
+
+// ".<name>.<process tag>": shortened so a name near the length limit still
+// leaves room for the rest.
+std::string TempNameStart(const std::string& name, long pid)
+{
+    return "." + name.substr(0, 96) + "." + ProcessTag(pid);
+}
+
+std::string RandomPart()
 {
     static thread_local std::mt19937_64 generator{std::random_device{}() ^
                                                   (static_cast<std::uint64_t>(::getpid()) << 32)};
-    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string suffix;
-    for (int i = 0; i < 10; ++i)
-        suffix += kDigits[generator() % (sizeof(kDigits) - 1)];
-    return suffix;
+    std::string part;
+    for (std::size_t i = 0; i < kRandomLength; ++i)
+        part += kDigits[generator() % (sizeof(kDigits) - 1)];
+    return part;
+}
+
+// The temporary files this process has made and not yet renamed or removed.
+// The lock is held while one is made, renamed or removed, so a process that
+// clears them on its way out cannot miss one.
+struct TempFilesInProgress {
+    std::mutex mutex;
+    std::set<std::string> paths;
+};
+
+TempFilesInProgress& InProgress()
+{
+    // Never destroyed: a worker's watcher thread may clear it while the main
+    // thread's exit() runs the static destructors.
+    static TempFilesInProgress* const files = new TempFilesInProgress;
+    return *files;
+}
+
+// Gives a replacing file the rights of the one it replaces: the owner and
+// group where we may (root; or a group of ours), then the permission bits.
+bool KeepRights(int fd, const struct stat& old)
+{
+    bool ownerKept = old.st_uid == ::geteuid();
+    if (::geteuid() == 0)
+        ownerKept = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+    else if (old.st_gid != ::getegid())
+        (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    // Set-id bits only on a file that still belongs to their owner.
+    return ::fchmod(fd, old.st_mode & (ownerKept ? 07777 : 0777)) == 0;
 }
 
 
@@ -136,39 +188,55 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         return false;
     }
     struct stat targetInfo {};
-    if (::stat(path.c_str(), &targetInfo) == 0) {
+    const bool replacing = ::stat(path.c_str(), &targetInfo) == 0;
+    if (replacing) {
         if (S_ISDIR(targetInfo.st_mode)) {
             error = "a folder has that name";
             return false;
         }
-        if (::access(path.c_str(), W_OK) != 0 && errno == EACCES) {
+        // No write bit at all says "keep this" to root as well.
+        if ((targetInfo.st_mode & 0222) == 0 || (::access(path.c_str(), W_OK) != 0 && errno == EACCES)) {
             error = "the file is read-only";
             return false;
         }
     }
 
+    TempFilesInProgress& inProgress = InProgress();
+    const std::string tempStart = folder + "/" + TempNameStart(name, ::getpid());
     std::string tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        // Shortened so a name near the length limit still leaves room for the suffix.
-        tempPath = folder + "/." + name.substr(0, 96) + "." + RandomSuffix() + ".tmp";
-        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            error = FileErrorReason(errno);
+    UniqueFd file;
+    {
+        std::lock_guard<std::mutex> lock(inProgress.mutex);
+        for (int attempt = 0; attempt < 100 && file.Get() < 0; ++attempt) {
+            tempPath = tempStart + RandomPart() + kTempEnd;
+            // Private until it has the rights of the file it replaces.
+            file.Reset(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666));
+            if (file.Get() < 0 && errno != EEXIST) {
+                error = FileErrorReason(errno);
+                return false;
+            }
+        }
+        if (file.Get() < 0) {
+            error = "no temporary file could be made";
             return false;
         }
-    }
-    if (fd < 0) {
-        error = "no temporary file could be made";
-        return false;
+        inProgress.paths.insert(tempPath);
     }
 
-    UniqueFd file(fd);
-    const bool ok = WriteFully(file.Get(), data, size) && ::fsync(file.Get()) == 0 && file.Close() &&
-                    ::rename(tempPath.c_str(), path.c_str()) == 0;
-    const int failure = ok ? 0 : errno;
+    bool ok = !replacing || KeepRights(file.Get(), targetInfo);
+    ok = ok && WriteFully(file.Get(), data, size) && ::fsync(file.Get()) == 0 && file.Close();
+    int failure = ok ? 0 : errno;
+    {
+        std::lock_guard<std::mutex> lock(inProgress.mutex);
+        if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
+            ok = false;
+            failure = errno;
+        }
+        if (!ok)
+            ::unlink(tempPath.c_str());
+        inProgress.paths.erase(tempPath);
+    }
     if (!ok) {
-        ::unlink(tempPath.c_str());
         error = FileErrorReason(failure);
         return false;
     }
@@ -177,6 +245,31 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
     if (dir.Get() >= 0)
         ::fsync(dir.Get());
     return true;
+}
+
+void RemoveTemporaryFiles(const std::string& path, long pid)
+{
+    const std::string start = TempNameStart(std::string(FileNameFromPath(path)), pid);
+    const std::size_t length = start.size() + kRandomLength + sizeof(kTempEnd) - 1;
+    DIR* dir = ::opendir(FolderOf(path).c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() == length && name.compare(0, start.size(), start) == 0 &&
+            name.compare(length - (sizeof(kTempEnd) - 1), std::string_view::npos, kTempEnd) == 0)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+void RemoveTemporaryFilesInProgress()
+{
+    TempFilesInProgress& inProgress = InProgress();
+    inProgress.mutex.lock();  // never unlocked: the process ends next
+    for (const std::string& path : inProgress.paths)
+        ::unlink(path.c_str());
+    inProgress.paths.clear();
 }
 
 int UniqueFd::Release()

@@ -15,10 +15,23 @@ bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<
                    std::string& error);
 
 // Writes `size` bytes to `path` through a uniquely named temporary file in the
-// same folder, flushed to the disk and renamed into place. On failure the
+// same folder (".<name>.<10 characters>.tmp", the first five standing for the
+// writing process), flushed to the disk and renamed into place. On failure the
 // temporary file is removed and an existing file at `path` is left untouched.
-// An existing file we may not write to is not replaced ("the file is read-only").
+// An existing file we may not write to, or that has no write bit at all (even
+// for root), is not replaced ("the file is read-only"). A replaced file keeps
+// its permission bits, and when root writes, its owner and group.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error);
+
+// Removes the temporary files that process `pid` may have left beside `path`
+// while writing it, for a writer that died before it could. Call it only
+// once that process is gone.
+void RemoveTemporaryFiles(const std::string& path, long pid);
+
+// For a process about to end in the middle of a write: removes the temporary
+// files that writes of this process have under way, and holds back every
+// later write for good, so none can start a new one before the end.
+void RemoveTemporaryFilesInProgress();
 
 // A short reason for the user for a failed file-system call.
 std::string FileErrorReason(int errnoValue);

@@ -93,12 +93,14 @@ private:
 int RunWorkerLoop(int inFd, int outFd, const WorkerJobFunctions& jobs)
 {
     // When the parent goes away its end of our input closes, even in the
-    // middle of a job; nobody wants the answer then. (PR_SET_PDEATHSIG would
-    // fire when the parent's starting thread ends, not the parent.)
+    // middle of a job; nobody wants the answer then, nor the half-written
+    // temporary file. (PR_SET_PDEATHSIG would fire when the parent's starting
+    // thread ends, not the parent.)
     std::thread([inFd] {
         pollfd p{inFd, 0, 0};  // POLLHUP and POLLERR are always reported
         while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
         }
+        RemoveTemporaryFilesInProgress();
         std::_Exit(kWorkerExitOk);
     }).detach();
 

@@ -27,7 +27,8 @@ constexpr int kWorkerExitPipeBroken = 3;  // its answer could not be written
 // Serves framed requests read from `inFd`, one at a time, answering each on
 // `outFd`, until an exit request or the end of its input. Blocks; returns one
 // of the exit codes above. Ends the process at once, even inside a job, when
-// the writer of `inFd` goes away (the parent died).
+// the writer of `inFd` goes away (the parent died), removing the temporary
+// file of a write under way.
 int RunWorkerLoop(int inFd, int outFd, const WorkerJobFunctions& jobs);
 
 // Makes the process fit to be a worker and returns the descriptors to talk

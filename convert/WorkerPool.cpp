@@ -3,12 +3,20 @@
 #include <algorithm>
 #include <csignal>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 WorkerPool::WorkerPool(WorkerLaunch launch, std::size_t slots)
     : m_launch(std::move(launch)), m_slots(slots)
 {
     // A worker that dies while we write to it must cost one job, not this
     // process; SIGPIPE's default would end it.
     std::signal(SIGPIPE, SIG_IGN);
+    int abortPipe[2];
+    if (::pipe2(abortPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        m_abortRead.Reset(abortPipe[0]);
+        m_abortWrite.Reset(abortPipe[1]);
+    }
     std::string ignored;  // a start that fails now is retried, and reported, at the first job
     for (Slot& slot : m_slots)
         slot.process = WorkerProcess::Start(m_launch, &ignored);
@@ -59,6 +67,12 @@ void WorkerPool::Release(std::size_t slot)
 WorkerReply WorkerPool::Exchange(std::size_t slot, const std::vector<std::uint8_t>& request,
                                  std::chrono::milliseconds timeLimit, const AnswerCheck& answers)
 {
+    if (m_bAborted.load()) {
+        WorkerReply reply;
+        reply.fault = WorkerFault::Aborted;
+        reply.detail = kAbortedDetail;
+        return reply;
+    }
     // The slot is held by this caller alone, so its process needs no lock.
     std::unique_ptr<WorkerProcess>& process = m_slots[slot].process;
     if (process && !process->Healthy())
@@ -73,7 +87,7 @@ WorkerReply WorkerPool::Exchange(std::size_t slot, const std::vector<std::uint8_
             return reply;
         }
     }
-    WorkerReply reply = process->Exchange(request, timeLimit);
+    WorkerReply reply = process->Exchange(request, timeLimit, m_abortRead.Get());
     if (reply.fault == WorkerFault::None && !answers(reply.message, &reply.detail))
         reply.fault = WorkerFault::Garbage;
     if (reply.fault != WorkerFault::None)
@@ -97,4 +111,13 @@ void WorkerPool::Shutdown()
     m_changed.notify_all();
     for (auto& process : processes)
         process->Shutdown(std::chrono::milliseconds(2000));
+}
+
+void WorkerPool::Abort()
+{
+    if (m_bAborted.exchange(true))
+        return;
+    const char byte = 1;
+    // Never read, so the pipe stays readable for every later exchange.
+    (void)!::write(m_abortWrite.Get(), &byte, 1);
 }

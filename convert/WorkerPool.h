@@ -2,6 +2,7 @@
 
 #include "WorkerProcess.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -48,6 +49,11 @@ public:
     // reaps all. Callers blocked in Acquire get no slot.
     void Shutdown();
 
+    // Calls off the work: every exchange in flight kills its process at once
+    // and gives an Aborted fault, and so does every later one, without
+    // starting a process. Safe in a signal handler (one write to a pipe).
+    void Abort();
+
 private:
     struct Slot {
         std::unique_ptr<WorkerProcess> process;
@@ -57,6 +63,9 @@ private:
     std::size_t FreeCount() const;
 
     WorkerLaunch m_launch;
+    UniqueFd m_abortRead;   // readable once Abort() was called
+    UniqueFd m_abortWrite;
+    std::atomic<bool> m_bAborted{false};
     std::vector<Slot> m_slots;
     std::mutex m_mutex;
     std::condition_variable m_changed;

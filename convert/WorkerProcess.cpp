@@ -185,6 +185,7 @@ WorkerReply WorkerProcess::Fault(WorkerFault fault, std::string detail)
     WorkerReply reply;
     reply.fault = fault;
     reply.detail = std::move(detail);
+    reply.workerPid = m_pid;
     return reply;
 }
 
@@ -201,10 +202,19 @@ bool WorkerProcess::Healthy()
     return true;
 }
 
-WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, std::chrono::milliseconds timeLimit)
+WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, std::chrono::milliseconds timeLimit,
+                                    int abortFd)
 {
     const Clock::time_point deadline = Clock::now() + timeLimit;
     const std::string seconds = std::to_string((timeLimit.count() + 999) / 1000);
+    // Waits for `events` on `fd`, or the abort, or the deadline: 1 ready, 0 timed out, -1 aborted.
+    const auto wait = [&](int fd, short events) {
+        pollfd p[2] = {{fd, events, 0}, {abortFd, POLLIN, 0}};
+        const int ready = ::poll(p, abortFd >= 0 ? 2 : 1, MillisecondsLeft(deadline));
+        if (abortFd >= 0 && (p[1].revents & POLLIN))
+            return -1;
+        return ready == 0 ? 0 : 1;
+    };
 
     std::size_t sent = 0;
     while (sent < request.size()) {
@@ -220,8 +230,10 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
             Reap(std::chrono::milliseconds(200), &how);
             return Fault(WorkerFault::Crashed, "the worker process stopped (" + how + ")");
         }
-        pollfd p{m_toChild.Get(), POLLOUT, 0};
-        if (::poll(&p, 1, MillisecondsLeft(deadline)) == 0)
+        const int ready = wait(m_toChild.Get(), POLLOUT);
+        if (ready < 0)
+            return Fault(WorkerFault::Aborted, kAbortedDetail);
+        if (ready == 0)
             return Fault(WorkerFault::TimedOut, "no answer within " + seconds + " seconds");
     }
 
@@ -236,6 +248,7 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
         if (frame.status == FrameStatus::Complete) {
             WorkerReply reply;
             reply.message = std::move(frame.message);
+            reply.workerPid = m_pid;
             return reply;
         }
         // Sized once the header gives the length (checked against the
@@ -254,8 +267,9 @@ WorkerReply WorkerProcess::Exchange(const std::vector<std::uint8_t>& request, st
             Reap(std::chrono::milliseconds(500), &how);
             return Fault(WorkerFault::Crashed, "the worker process stopped (" + how + ")");
         }
-        pollfd p{m_fromChild.Get(), POLLIN, 0};
-        const int ready = ::poll(&p, 1, MillisecondsLeft(deadline));
+        const int ready = wait(m_fromChild.Get(), POLLIN);
+        if (ready < 0)
+            return Fault(WorkerFault::Aborted, kAbortedDetail);
         if (ready == 0)
             return Fault(WorkerFault::TimedOut, "no answer within " + seconds + " seconds");
     }

@@ -26,12 +26,17 @@ enum class WorkerFault {
     TimedOut,  // no answer within the time limit; the process was killed
     Garbage,   // an answer that is no valid frame, or answers something else (see WorkerPool)
     NotStarted,  // the program could not be started at all
+    Aborted,     // the owner called off the work in flight; the process was killed
 };
+
+// The detail of an Aborted fault, also the reason its outputs were not written.
+inline constexpr char kAbortedDetail[] = "the run was stopped before it was written";
 
 struct WorkerReply {
     WorkerFault fault = WorkerFault::None;
     WorkerMessage message;  // the decoded answer when fault is None
     std::string detail;     // what happened otherwise, readable by a user
+    pid_t workerPid = 0;    // the process that had the request; 0 when none was started
 };
 
 // One worker process seen from the parent: two pipes and a pid. Not
@@ -49,10 +54,12 @@ public:
     WorkerProcess(const WorkerProcess&) = delete;
     WorkerProcess& operator=(const WorkerProcess&) = delete;
 
-    // Sends one framed request and waits for one frame, at most `timeLimit`.
-    // Any fault leaves the process killed and reaped; the caller replaces it.
-    // The answer is decoded but not checked against the request.
-    WorkerReply Exchange(const std::vector<std::uint8_t>& request, std::chrono::milliseconds timeLimit);
+    // Sends one framed request and waits for one frame, at most `timeLimit`,
+    // and only while `abortFd` (when not -1) has nothing to read. Any fault
+    // leaves the process killed and reaped; the caller replaces it. The
+    // answer is decoded but not checked against the request.
+    WorkerReply Exchange(const std::vector<std::uint8_t>& request, std::chrono::milliseconds timeLimit,
+                         int abortFd = -1);
 
     // True while the process has not faulted and has sent nothing unasked;
     // checked before every request so that stray bytes or an exit between

@@ -136,14 +136,16 @@ ico, tif, tga and raw, as the Batch page of Tessaglyph does.
 Each output is named after its input without the input's last extension,
 plus the format's extension: photo.tar.png gives OUTDIR/photo.tar.jpg. Files
 are converted in alphabetical order without regard to case, each path once;
-when two inputs give the same output name, the later one in that order wins.
-An existing output file is replaced; an output that would replace its own
-input is not written.
+when two inputs give the same output name, the later one in that order wins
+and the earlier one counts as not written. An existing output file is
+replaced, keeping its permissions; an output that would replace any input of
+the run, or a file without write permission, is not written.
 
 Messages: "Convert picture OK." on standard output when every output was
 written; otherwise one line per failed output ("<input>: <reason>") and a
 summary on standard error. On a terminal a progress line is shown. Ctrl+C
-stops after the files in flight.
+stops after the files in flight; a second Ctrl+C stops those too, removing
+what they had begun.
 
 Exit status:
   0  every output was written

@@ -23,18 +23,28 @@
 namespace {
 
 std::atomic<BatchRun*> g_run{nullptr};
+std::atomic<ConversionEngine*> g_engine{nullptr};
+std::atomic<int> g_stopSignals{0};
 
-void OnStopSignal(int)
+// The first Ctrl+C lets the files in flight finish; the second kills their
+// workers, whose unfinished files the engine then removes; a third ends the
+// program at once.
+void OnStopSignal(int number)
 {
-    if (BatchRun* run = g_run.load())
-        run->RequestStop();
+    if (g_stopSignals.fetch_add(1) == 0) {
+        if (BatchRun* run = g_run.load())
+            run->RequestStop();
+        return;
+    }
+    if (ConversionEngine* engine = g_engine.load())
+        engine->Abort();
+    std::signal(number, SIG_DFL);
 }
 
 void InstallStopHandlers()
 {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
-    action.sa_flags = SA_RESETHAND;  // a second Ctrl+C ends the program at once
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
@@ -100,9 +110,11 @@ int Convert(const CliOptions& options)
     TerminalProgress progress(stderr);
 
     g_run.store(&run);
+    g_engine.store(&engine);
     InstallStopHandlers();
     const BatchOutcome outcome = run.Run(BatchRequest{list.Entries(), options.outDir, options.typeCodes}, progress);
     g_run.store(nullptr);
+    g_engine.store(nullptr);
     progress.Finish();
 
     if (!outcome.stopped && outcome.failures.empty()) {
@@ -112,7 +124,8 @@ int Convert(const CliOptions& options)
     for (const BatchFailure& failure : outcome.failures)
         PrintLine(stderr, failure.Line());
     PrintLine(stderr, BatchHeadline(outcome));
-    return outcome.stopped ? kExitStopped : kExitSomeFailed;
+    // A second Ctrl+C may cut the files in flight although every file had started.
+    return outcome.stopped || g_stopSignals.load() > 1 ? kExitStopped : kExitSomeFailed;
 }
 
 }  // namespace

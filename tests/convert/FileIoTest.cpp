@@ -74,8 +74,30 @@ TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced)
         EXPECT_FALSE(Write(folder.File("kept.bmp"), "new", error));
         EXPECT_EQ(error, "the file is read-only");
     });
+    // No write bit at all holds for root too.
+    EXPECT_FALSE(Write(folder.File("kept.bmp"), "new", error));
+    EXPECT_EQ(error, "the file is read-only");
     EXPECT_EQ(ReadFile(folder.File("kept.bmp")), "precious");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.bmp"});
+}
+
+TEST_F(FileIoTest, ReplacedFileKeepsItsRightsAndAsRootItsOwner)
+{
+    WriteFile(folder.File("a.bmp"), std::string("old"));
+    ASSERT_EQ(::chmod(folder.File("a.bmp").c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(folder.File("a.bmp").c_str(), 1234, 2345), 0);
+    }
+    ASSERT_TRUE(Write(folder.File("a.bmp"), "new", error)) << error;
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.File("a.bmp").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 2345u);
+    }
+    EXPECT_EQ(ReadFile(folder.File("a.bmp")), "new");
 }
 
 // A write that fails half-way (here: over the process's file size limit, as

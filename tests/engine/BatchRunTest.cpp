@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <ostream>
@@ -185,35 +187,60 @@ TEST(BatchRunTest, SummaryListsTwentyFailuresThenCountsTheRest)
     EXPECT_EQ(BatchSummary(outcome, 20), "Convert picture failed.\n0 of 1 picture was written.\n/p/0: broken");
 }
 
-TEST(BatchRunTest, EntriesSharingAnOutputAreWrittenInListOrder)
+TEST(BatchRunTest, EntriesSharingAnOutputAreWrittenInListOrderAndTheReplacedOneIsNotCounted)
 {
     ScriptedRunner runner;
+    runner.writeErrors["/out/z.png"] = "disk full";
     BatchRun run(runner, 3);
     ProgressLog progress;
     runner.Hold();
     BatchOutcome outcome;
-    std::thread t([&] { outcome = run.Run(Request({"/a/x.bmp", "/b/x.png", "/c/y.png"}, "/out", 4), progress); });
+    std::thread t([&] {
+        outcome = run.Run(Request({"/a/x.bmp", "/b/x.png", "/c/y.png", "/d/z.png", "/e/z.png"}, "/out", 4), progress);
+    });
     // /a/x and /c/y run at once; /b/x waits for /a/x, which writes the same file.
     ASSERT_TRUE(runner.WaitUntilRunning(2));
     runner.Release();
     t.join();
-    ASSERT_EQ(runner.jobs.size(), 3u);
-    EXPECT_EQ(runner.jobs[2].inputPath, "/b/x.png");
-    EXPECT_EQ(outcome.message, "Convert picture OK.");
+    ASSERT_EQ(runner.jobs.size(), 5u);
+    const auto started = [&](const char* input) {
+        return std::find_if(runner.jobs.begin(), runner.jobs.end(), [&](const auto& j) { return j.inputPath == input; });
+    };
+    EXPECT_GT(started("/b/x.png"), started("/a/x.bmp"));
+    // A later entry that failed to write the file replaced nothing.
+    EXPECT_EQ(outcome.message, "Convert picture failed.\n2 of 5 pictures were written.\n"
+                               "/a/x.bmp: replaced by /b/x.png, which has the same name\n"
+                               "/d/z.png: disk full\n/e/z.png: disk full");
 }
 
-TEST(BatchRunTest, OutputThatWouldReplaceItsInputIsRefused)
+TEST(BatchRunTest, NoOutputLandsOnAnyInputOfTheRun)
 {
+    namespace fs = std::filesystem;
     ScratchFolder dir;
-    WriteFile(dir / "x.bmp", "picture");
+    for (const char* name : {"a/x.bmp", "a/h.bmp", "a/k.bmp", "a/l.bmp", "o/x.png", "o/y.png"})
+        WriteFile(dir / name, "picture");
+    fs::create_directory(dir / "s");
+    fs::create_hard_link(dir / "a/k.bmp", dir / "o/h.png");
+    fs::create_symlink(dir / "a/l.bmp", dir / "o/l.png");
+    fs::create_symlink(dir / "o/y.png", dir / "s/y.bmp");
     ScriptedRunner runner;
     BatchRun run(runner, 1);
     ProgressLog progress;
-    const BatchOutcome outcome = run.Run(Request({dir / "x.bmp"}, dir.Path() + "/", 0), progress);
-    EXPECT_TRUE(runner.jobs.empty());
-    EXPECT_EQ(outcome.written, 0u);
-    EXPECT_EQ(outcome.message,
-              "Convert picture failed.\n0 of 1 picture was written.\n" + (dir / "x.bmp") + ": the output would replace the input file");
+    // Outputs on another entry's input and on its own, on a hard link of an
+    // input, on a link to an input, and on the target of an input that is a link.
+    const BatchOutcome outcome = run.Run(Request({dir / "a/x.bmp", dir / "a/h.bmp", dir / "a/k.bmp", dir / "a/l.bmp",
+                                                  dir / "o/x.png", dir / "s/y.bmp"},
+                                                 dir / "o", 4),
+                                         progress);
+    ASSERT_EQ(runner.jobs.size(), 1u);
+    EXPECT_EQ(runner.jobs[0].inputPath, dir / "a/k.bmp");
+    const std::string refused = ": the output would replace the input file ";
+    EXPECT_EQ(outcome.message, "Convert picture failed.\n1 of 6 pictures were written.\n"
+                                   + (dir / "a/x.bmp") + refused + (dir / "o/x.png") + "\n"
+                                   + (dir / "a/h.bmp") + refused + (dir / "a/k.bmp") + "\n"
+                                   + (dir / "a/l.bmp") + refused + (dir / "a/l.bmp") + "\n"
+                                   + (dir / "o/x.png") + refused + (dir / "o/x.png") + "\n"
+                                   + (dir / "s/y.bmp") + refused + (dir / "s/y.bmp"));
 }
 
 TEST(BatchRunTest, StopFinishesTheEntriesInFlightAndStartsNoMore)
@@ -251,9 +278,10 @@ TEST(BatchRunTest, SeveralFormatsGiveOneOutputEachInTheGivenOrder)
     ASSERT_EQ(runner.jobs.at(0).outputs.size(), 2u);
     EXPECT_EQ(runner.jobs[0].outputs[0].path, "/out/a.jpg");
     EXPECT_EQ(runner.jobs[0].outputs[1].path, "/out/a.gif");
-    ASSERT_EQ(outcome.failures.size(), 1u);
+    ASSERT_EQ(outcome.failures.size(), 2u);
     EXPECT_EQ(outcome.failures[0].outputPath, "/out/a.gif");
-    EXPECT_EQ(outcome.message, "Convert picture failed.\n0 of 1 picture was written.\n/p/a.png: a.gif: disk full");
+    EXPECT_EQ(outcome.message,
+              "Convert picture failed.\n0 of 1 picture was written.\n/p/a.png: a.gif: disk full\n/p/a.png: a.jpg was written");
 }
 
 }  // namespace

@@ -136,6 +136,34 @@ TEST_F(ConversionEngineTest, CrashCostsOnlyThatFileAndThePoolRecovers)
     }
 }
 
+TEST_F(ConversionEngineTest, WorkerDyingMidWriteLeavesNoTemporaryFileAndReportsWhatItWrote)
+{
+    ConversionEngine engine(FakeOptions(1));
+    fs::create_directory(dir / "o");
+    const ConversionResult result =
+        engine.Run(ConversionJob{Good("dies.png"), kTypePng, {{dir / "o/a.bmp", kTypeBmp}, {dir / "o/a.gif", kTypeGif}}});
+    EXPECT_TRUE(result.decoded);
+    EXPECT_TRUE(result.outputs.at(0).written) << result.outputs[0].reason;
+    EXPECT_FALSE(result.outputs.at(1).written);
+    EXPECT_NE(result.outputs[1].reason.find("SIGXFSZ"), std::string::npos) << result.outputs[1].reason;
+    EXPECT_EQ(EntryNames(dir / "o"), std::vector<std::string>{"a.bmp"});
+}
+
+TEST_F(ConversionEngineTest, AbortEndsTheJobsInFlightAndEveryLaterOne)
+{
+    ConversionEngine engine(FakeOptions(2));
+    std::vector<ConversionResult> results(2);
+    std::vector<std::thread> jobs;
+    for (int i = 0; i < 2; ++i)
+        jobs.emplace_back([&, i] { results[i] = engine.Run(Job(Good("hangme" + std::to_string(i) + ".png"), dir / "h.bmp")); });
+    engine.Abort();
+    for (std::thread& t : jobs)
+        t.join();
+    results.push_back(engine.Run(Job(Good("ok.png"), dir / "ok.bmp")));
+    for (const ConversionResult& result : results)
+        EXPECT_EQ(result.outputs.at(0).reason, "the run was stopped before it was written");
+}
+
 TEST_F(ConversionEngineTest, HangIsCutByTheTimeLimit)
 {
     ConversionEngine engine(FakeOptions(1));

@@ -3,7 +3,9 @@
 // bytes and appends the output's type code and this process's id; file names
 // steer misbehaviour: "garbage" answers with noise, "closes" exits without an
 // answer, "wrongid" answers another job, "slow" takes a while, "fds" lists
-// its open descriptors as the reason.
+// its open descriptors as the reason, "dies" is killed by the kernel in the
+// middle of writing its second output.
+#include "FileIo.h"
 #include "WorkerLoop.h"
 #include "WorkerProtocol.h"
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -68,10 +71,17 @@ ConversionResult FakeConvert(const ConversionJob& job)
     bytes << in.rdbuf();
     result.decoded = true;
     for (const OutputRequest& o : job.outputs) {
-        std::ofstream out(o.path, std::ios::binary | std::ios::trunc);
-        out << bytes.str() << '\n' << o.typeCode << ' ' << ::getpid() << '\n';
-        out.close();
-        result.outputs.push_back(OutputResult{o.path, o.typeCode, bool(out), out ? "" : "could not write"});
+        if (NameHas(job.inputPath, "dies") && !result.outputs.empty()) {
+            // A file size limit of one byte: the write after it ends the process.
+            const rlimit none{0, 0};
+            ::setrlimit(RLIMIT_CORE, &none);
+            const rlimit oneByte{1, 1};
+            ::setrlimit(RLIMIT_FSIZE, &oneByte);
+        }
+        const std::string text = bytes.str() + "\n" + std::to_string(o.typeCode) + " " + std::to_string(::getpid()) + "\n";
+        std::string error;
+        const bool written = WriteFileAtomically(o.path, text.data(), text.size(), error);
+        result.outputs.push_back(OutputResult{o.path, o.typeCode, written, error});
     }
     return result;
 }

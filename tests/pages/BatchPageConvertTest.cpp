@@ -205,7 +205,9 @@ TEST_F(BatchPageConvertTest, AnEntryIsNeverWrittenOverItselfAndTheLaterEntryWins
 {
     CreatePage();
     // In list order a/x.png comes before b/x.png: both write out/x.bmp.
-    AddFiles({MakePicture("b/x.png", Qt::blue), MakePicture("a/x.png", Qt::red)});
+    const std::string later = MakePicture("b/x.png", Qt::blue);
+    const std::string earlier = MakePicture("a/x.png", Qt::red);
+    AddFiles({later, earlier});
     // Its output would be itself.
     const std::string self = MakePicture("out/self.bmp", Qt::green);
     const std::string before = ReadFile(self);
@@ -215,8 +217,9 @@ TEST_F(BatchPageConvertTest, AnEntryIsNeverWrittenOverItselfAndTheLaterEntryWins
     ASSERT_TRUE(WaitForRunEnd());
 
     ASSERT_EQ(m_prompts.messages.size(), 1u);
-    EXPECT_EQ(m_prompts.messages[0].text, std::string(kMsgConvertFailed) + "\n2 of 3 pictures were written.\n" + self +
-                                              ": the output would replace the input file");
+    EXPECT_EQ(m_prompts.messages[0].text, std::string(kMsgConvertFailed) + "\n1 of 3 pictures were written.\n" + earlier
+                                              + ": replaced by " + later + ", which has the same name\n" + self
+                                              + ": the output would replace the input file " + self);
     EXPECT_EQ(OutColour("x.bmp"), QColor(Qt::blue));
     EXPECT_EQ(ReadFile(self), before);
 }
