@@ -67,9 +67,15 @@ struct TempFilesInProgress {
 TempFilesInProgress& InProgress()
 {
     // Never destroyed: a worker's watcher thread may clear it while the main
-    // thread's exit() runs the static destructors.
-    static TempFilesInProgress* const files = new TempFilesInProgress;
-    return *files;
+    // thread's exit() runs the static destructors. A union member is only
+    // destroyed by its union's own destructor, which here leaves it alone.
+    union Holder {
+        Holder() : files() {}
+        ~Holder() {}
+        TempFilesInProgress files;
+    };
+    static Holder holder;
+    return holder.files;
 }
 
 // Gives a replacing file the rights of the one it replaces: the owner and
