@@ -9,6 +9,7 @@
 #else
 #include "DefaultApplication.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -75,6 +76,33 @@ int RunRegisteredBrowser(const std::string& entryText, const std::string& url)
     return StartProgram(command->front(), std::vector<std::string>(std::next(command->begin()), command->end()));
 }
 
+// How long xdg-open is given to say that it found no handler. It ends as
+// soon as it has handed the address on, so this wait is short in practice.
+constexpr int kOpenerVerdictMs = 2000;
+
+// Runs the desktop's opener and waits briefly for its verdict: its exit code
+// tells "no handler" apart from success. One that is still busy after the
+// wait has started something and is left to finish on its own.
+int RunDesktopOpener(const std::string& url)
+{
+    const QString path = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (path.isEmpty())
+        return 2;
+    // Owned by the application once it outlives this call; gone when it ends.
+    auto* process = new QProcess(QCoreApplication::instance());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(path, {QString::fromStdString(url)});
+    if (!process->waitForStarted()) {
+        process->deleteLater();
+        return 11;
+    }
+    if (!process->waitForFinished(kOpenerVerdictMs))
+        return kLaunchSucceeded;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0 ? kLaunchSucceeded : 31;
+}
+
 } // namespace
 
 int LaunchUrl(const std::string& url, int showCommand)
@@ -82,7 +110,7 @@ int LaunchUrl(const std::string& url, int showCommand)
     static_cast<void>(showCommand); // the desktop places the browser's window
     if (IsRefused(url))
         return 2;
-    const int result = StartProgram("xdg-open", {url});
+    const int result = RunDesktopOpener(url);
     if (result > 32)
         return result;
     const auto entry = DefaultApplicationEntry(MimeTypesFor(url));

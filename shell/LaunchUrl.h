@@ -22,10 +22,10 @@ constexpr int kLaunchSucceeded = 33;
 // Opens url with the desktop's default handler, else with the program
 // registered for web pages, and returns the result of the last attempt.
 // On Linux:
-//  1. xdg-open url, started on its own (it is not waited for, so its own
-//     later failure is not seen). Not on $PATH or not executable gives 2,
-//     failing to start 11.
-//  2. When it is missing or cannot start: the default application for the
+//  1. xdg-open url, waited for up to two seconds: ending with a non-zero
+//     status (no handler) gives 31, still running after the wait counts as
+//     success. Not on $PATH or not executable gives 2, failing to start 11.
+//  2. When it fails: the default application for the
 //     url's scheme (x-scheme-handler/https), else x-scheme-handler/http, else
 //     text/html, read from the mimeapps.list files and desktop entries
 //     themselves (DefaultApplicationEntry). Without one, step 1's result

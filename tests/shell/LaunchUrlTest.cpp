@@ -112,6 +112,17 @@ TEST_F(LaunchUrlTest, OpenerThatStartsGetsTheAddressAndNoFallbackRuns)
     EXPECT_FALSE(fs::exists(Path("web.args")));
 }
 
+TEST_F(LaunchUrlTest, OpenerThatFindsNoHandlerFallsBackToTheDefaultBrowser)
+{
+    WriteProgram("xdg-open", 3);
+    EXPECT_EQ(LaunchUrl(kUrl, SW_SHOW), 31) << "no registered browser either";
+    WriteProgram("web", 0);
+    WriteDefaults("config/mimeapps.list", "x-scheme-handler/https", "web.desktop");
+    WriteFile("home/applications/web.desktop", "[Desktop Entry]\nExec=web %u\n");
+    EXPECT_GT(LaunchUrl(kUrl, SW_SHOW), 32);
+    EXPECT_EQ(RecordedArguments("web"), Recorded({kUrl}));
+}
+
 TEST_F(LaunchUrlTest, AddressWithBlanksQuotesAndSemicolonReachesOpenerAsOneArgument)
 {
     WriteProgram("xdg-open", 0);
