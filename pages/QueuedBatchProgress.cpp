@@ -18,10 +18,6 @@ void QueuedBatchProgress::SetRange(std::int64_t lower, std::int64_t upper)
         &m_receiver, [this, lower, upper] { m_onRange(lower, upper); }, Qt::QueuedConnection);
 }
 
-void QueuedBatchProgress::SetStep(std::int64_t /*step*/)
-{
-}
-
 void QueuedBatchProgress::SetPosition(std::int64_t position)
 {
     QMetaObject::invokeMethod(

@@ -23,7 +23,6 @@ public:
 
     void SetRange(std::int64_t lower, std::int64_t upper) override;
     // A progress bar's step only serves stepping, which the run never does.
-    void SetStep(std::int64_t step) override;
     void SetPosition(std::int64_t position) override;
 
 private:
