@@ -12,9 +12,10 @@
 
 namespace {
 
-// Hands `urls` to `page` as a drop of them, away from every field of the
-// page (a folder dropped onto the Batch page's out-folder field would become
-// the out folder instead).
+// Hands `urls` to `page` as a drag that enters it and drops them, away from
+// every field of the page (a folder dropped onto the Batch page's out-folder
+// field would become the out folder instead). Qt delivers a drop only after
+// an accepted enter.
 void DropOnto(PageBase& page, const QList<QUrl>& urls)
 {
     QMimeData mime;
