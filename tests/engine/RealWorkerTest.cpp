@@ -106,24 +106,6 @@ TEST_F(RealBatch, SplitOutputsAreByteIdenticalToOneWorkerAndToThisProcess)
     EXPECT_TRUE(local.decoded);
 }
 
-TEST_F(RealBatch, EntriesSharingAnOutputEndWithTheLaterEntrysPicture)
-{
-    fs::create_directories(in / "a");
-    fs::create_directories(in / "b");
-    fs::copy_file(kSuite + "basn2c08.png", in / "a/x.png");
-    fs::copy_file(kSuite + "s09n3p02.png", in / "b/x.png");
-    ConversionEngine engine(RealOptions(2));
-    BatchRun run(engine, 2);
-    NullProgress progress;
-    for (int round = 0; round < 3; ++round) {
-        const BatchOutcome outcome = run.Run(BatchRequest{{in / "a/x.png", in / "b/x.png"}, out / "o", {kTypePng}}, progress);
-        EXPECT_EQ(outcome.message, "Convert picture failed.\n1 of 2 pictures were written.\n" + (in / "a/x.png")
-                                       + ": replaced by " + (in / "b/x.png") + ", which has the same name");
-        engine.Run(ConversionJob{in / "b/x.png", kTypePng, {{out / "expected.png", kTypePng}}});
-        EXPECT_TRUE(ReadFile(out / "o/x.png") == ReadFile(out / "expected.png"));
-    }
-}
-
 TEST_F(RealBatch, PreviewComesBackFittedIntoTheArea)
 {
     ConversionEngine engine(RealOptions(1));
