@@ -9,27 +9,24 @@
 #include "ConversionEngine.h"
 #include "PageServices.h"
 #include "QtPrompts.h"
+#include "SystemInfo.h"
 #include "WorkerLocation.h"
 
 #include <QStyle>
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
 // Why the worker program cannot be started, or empty when it can be.
 std::string WorkerProblem(const std::string& program)
 {
-    if (::access(program.c_str(), X_OK) == 0)
+    const std::string why = WhyNotExecutable(program);
+    if (why.empty())
         return {};
-    const int error = errno;
     return "Pictures can be neither shown nor converted: the converter's worker program cannot be started.\n" +
-           program + ": " + std::strerror(error);
+           program + ": " + why;
 }
 
 }  // namespace

@@ -1,50 +1,19 @@
 #include "ConfigFilePath.h"
 
+#include "SystemInfo.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr const char* kFileName = "config.ini";
 
-bool Accessible(const std::string& path, int mode)
-{
-    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
-}
-
-bool IsWritableFile(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && Accessible(path, W_OK);
-}
-
-bool IsWritableFolder(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           Accessible(path, W_OK | X_OK);
-}
-
 std::string EnvironmentText(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
-}
-
-std::string HomeFolder()
-{
-    std::string home = EnvironmentText("HOME");
-    if (home.empty()) {
-        if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir)
-            home = entry->pw_dir;
-    }
-    return home;
 }
 
 // Whether `folder` is where the program was installed: the configured bin
@@ -95,8 +64,6 @@ std::string ConfigFilePath(const std::string& executablePath, const std::string&
 
 std::string ConfigFilePath()
 {
-    std::error_code ec;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ConfigFilePath(ec ? std::string() : executable.string(),
-                          EnvironmentText("XDG_CONFIG_HOME"), HomeFolder(), TESSAGLYPH_INSTALL_BINDIR);
+    return ConfigFilePath(ExecutablePath(), EnvironmentText("XDG_CONFIG_HOME"), HomeFolder(),
+                          TESSAGLYPH_INSTALL_BINDIR);
 }

@@ -1,5 +1,7 @@
 #include "WorkerLocation.h"
 
+#include "SystemInfo.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -7,9 +9,8 @@ namespace fs = std::filesystem;
 
 std::string ExecutableFolder()
 {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
+    const std::string self = ExecutablePath();
+    return self.empty() ? std::string() : fs::path(self).parent_path().string();
 }
 
 std::string DefaultWorkerProgram()

@@ -1,6 +1,53 @@
 #include "SystemInfo.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+std::string ExecutablePath()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return home;
+    if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return {};
+}
+
+bool IsWritableFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool IsWritableFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string WhyNotExecutable(const std::string& program)
+{
+    if (::access(program.c_str(), X_OK) == 0)
+        return {};
+    return std::strerror(errno);
+}
 
 bool IsTerminal(std::FILE* stream)
 {
