@@ -4,6 +4,7 @@
 #include "TerminalProgress.h"
 
 #include "BatchRun.h"
+#include "CodecEnvironment.h"
 #include "ConversionEngine.h"
 #include "ConvertMessages.h"
 #include "FolderScan.h"
@@ -51,6 +52,9 @@ void InstallStopHandlers()
 
 int RunWorker()
 {
+    // Before the codec starts, so ImageMagick's limits follow the ceiling.
+    if (!CapProcessMemory(kWorkerMemoryBytes))
+        std::perror("tessaglyph-convert: cannot cap the worker's memory");
     // The engine sets the policy folder; set it here too for a worker started by hand.
     if (!std::getenv("MAGICK_CONFIGURE_PATH")) {
         const std::string policy = FindPolicyFolder(DefaultWorkerProgram());

@@ -3,12 +3,27 @@
 #include <Magick++.h>
 
 #include <algorithm>
+#include <limits>
 #include <mutex>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr MagickCore::MagickSizeType kMiB = 1024 * 1024;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
 
 MagickCore::MagickSizeType PhysicalMemory()
 {
@@ -19,14 +34,27 @@ MagickCore::MagickSizeType PhysicalMemory()
     return static_cast<MagickCore::MagickSizeType>(pages) * static_cast<MagickCore::MagickSizeType>(pageSize);
 }
 
+// Two thirds of the process's data size limit, or nothing when it has none.
+MagickCore::MagickSizeType ShareOfDataLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<MagickCore::MagickSizeType>::max();
+    return static_cast<MagickCore::MagickSizeType>(limit.rlim_cur) / 3 * 2;
+}
+
 void ApplyLimits()
 {
     using namespace MagickCore;
     // A quarter of the machine per process, so one worker per core stays
-    // within memory on small machines; larger pictures spill to temporary files.
-    const MagickSizeType memory = std::clamp(PhysicalMemory() / 4, 256 * kMiB, 2048 * kMiB);
+    // within memory on small machines, and room left under the process's
+    // own ceiling for the file's bytes and the libraries' buffers; larger
+    // pictures spill to temporary files, which are read and written rather
+    // than mapped once memory and map are used up.
+    const MagickSizeType memory =
+        std::min(std::clamp(PhysicalMemory() / 4, 256 * kMiB, 1024 * kMiB), ShareOfDataLimit());
     SetMagickResourceLimit(MemoryResource, memory);
-    SetMagickResourceLimit(MapResource, 2 * memory);
+    SetMagickResourceLimit(MapResource, memory / 2);
     // Two full copies of the largest picture accepted (8 bytes a pixel),
     // plus room for the intermediate images of scaling and quantising.
     SetMagickResourceLimit(DiskResource, 4 * kMaxPicturePixels * 8);
@@ -46,4 +74,20 @@ void EnsureCodecReady()
         Magick::InitializeMagick(nullptr);
         ApplyLimits();
     });
+}
+
+bool CapProcessMemory(std::uint64_t bytes)
+{
+    if (kUnderAddressSanitizer)
+        return true;  // its shadow memory counts as data and is far larger than any cap
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0)
+        return false;
+    // Never raise a lower limit someone else set.
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= bytes)
+        return true;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < limit.rlim_cur)
+        limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
 }

@@ -9,7 +9,8 @@
 // a decompression bomb does not). ImageMagick's own limits are set too:
 // width and height (hard limits), memory (pixel caches on the heap), map and
 // area (larger caches go to memory-mapped and then plain temporary files) and
-// disk (a hard limit on those files). There is no time limit: passing it ends
+// disk (a hard limit on those files); memory stays within two thirds of the
+// process's data size limit, when one is set. There is no time limit: passing it ends
 // the whole process in ImageMagick 6. A policy.xml that sets lower limits
 // still wins.
 //
@@ -27,6 +28,16 @@ constexpr bool FitsPictureLimits(std::uint64_t width, std::uint64_t height)
 {
     return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxPicturePixels;
 }
+
+// What one worker process may take at most, heap and private mappings
+// together, whatever the input. Pixel caches beyond ImageMagick's memory
+// limit (derived from this ceiling when it is set) go to disk instead.
+constexpr std::uint64_t kWorkerMemoryBytes = std::uint64_t{1536} << 20;
+
+// Caps this process's data size (RLIMIT_DATA) at `bytes`; an allocation past
+// it fails like any out-of-memory, which the codec reports as a failed
+// picture. Call before the codec is first used. False when the system refuses.
+bool CapProcessMemory(std::uint64_t bytes);
 
 // Initialises ImageMagick and its limits if that has not happened yet.
 // Thread-safe; every codec entry point calls it.

@@ -2,6 +2,7 @@
 
 #include "CodecEnvironment.h"
 #include "FileIo.h"
+#include "FormatSniffer.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
 #include "PictureDecoder.h"
@@ -46,6 +47,12 @@ bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::ui
     if (path.empty())
         return Fail("no file was given");
     std::vector<std::uint8_t> bytes;
+    // The first bytes decide whether the rest is worth reading at all.
+    if (!ReadFileHead(path, kMaxInputFileBytes, kSignatureBytes, bytes, lastError))
+        return false;
+    if (!TriesCameraRawFirst(bytes.data(), bytes.size(), type) &&
+        SniffReadableFormat(bytes.data(), bytes.size(), type) == nullptr)
+        return Fail("it is not a picture format this program reads");
     if (!ReadFileBytes(path, kMaxInputFileBytes, bytes, lastError))
         return false;
     DecodedPicture decoded;

@@ -2,6 +2,7 @@
 
 #include "CameraRawReader.h"
 #include "CodecEnvironment.h"
+#include "DeclaredSize.h"
 #include "FormatSniffer.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
@@ -163,9 +164,9 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
 {
     EnsureCodecReady();
     bool decoded = false;
-    // A .raw name promises camera raw; anything LibRaw does not know is
-    // tried as an ordinary picture.
-    if (typeHint == kTypeRaw)
+    // Camera raw hides in TIFF containers and behind a .raw name; whatever
+    // LibRaw does not know is tried as an ordinary picture.
+    if (TriesCameraRawFirst(data, size, typeHint))
         decoded = DecodeCameraRaw(data, size, minWidth, minHeight, picture);
     if (!decoded) {
         const char* coder = SniffPictureFormat(data, size, typeHint);
@@ -173,6 +174,8 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
             error = "it is not a picture format this program reads";
             return false;
         }
+        if (!DeclaredSizeFitsFile(coder, data, size, error))
+            return false;
         if (!DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
             return false;
     }

@@ -1,6 +1,8 @@
 #include "FileIo.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
@@ -160,39 +162,52 @@ std::string FileErrorReason(int errnoValue)
     }
 }
 
-bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
-                   std::string& error)
+namespace {
+
+// Opens a regular file of 1 to maxBytes bytes for reading; -1 with a reason otherwise.
+int OpenPictureFile(const std::string& path, std::uint64_t maxBytes, std::uint64_t& fileSize, std::string& error)
 {
-    bytes.clear();
     // O_NONBLOCK keeps a named pipe from blocking the open; it is refused below.
     UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.Get() < 0) {
         error = errno == ENOENT ? "the file does not exist" : FileErrorReason(errno);
-        return false;
+        return -1;
     }
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0) {
         error = FileErrorReason(errno);
-        return false;
+        return -1;
     }
     if (S_ISDIR(info.st_mode)) {
         error = "it is a folder, not a file";
-        return false;
+        return -1;
     }
     if (!S_ISREG(info.st_mode)) {
         error = "it is not a regular file";
-        return false;
+        return -1;
     }
     if (info.st_size == 0) {
         error = "the file is empty";
-        return false;
+        return -1;
     }
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
         error = "the file is too large";
-        return false;
+        return -1;
     }
+    fileSize = static_cast<std::uint64_t>(info.st_size);
+    return file.Release();
+}
+
+bool ReadOpenFile(const std::string& path, std::uint64_t maxBytes, std::size_t wanted, std::vector<std::uint8_t>& bytes,
+                  std::string& error)
+{
+    bytes.clear();
+    std::uint64_t fileSize = 0;
+    UniqueFd file(OpenPictureFile(path, maxBytes, fileSize, error));
+    if (file.Get() < 0)
+        return false;
     try {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
+        bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, wanted)));
     } catch (const std::bad_alloc&) {
         error = "not enough memory";
         return false;
@@ -209,6 +224,20 @@ bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                   std::string& error)
+{
+    return ReadOpenFile(path, maxBytes, SIZE_MAX, bytes, error);
+}
+
+bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::size_t headBytes,
+                  std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    return ReadOpenFile(path, maxBytes, headBytes, bytes, error);
 }
 
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error)

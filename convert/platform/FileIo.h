@@ -16,6 +16,11 @@
 bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
                    std::string& error);
 
+// The first headBytes bytes (fewer when the file is shorter) of a file
+// ReadFileBytes would read, refusing what it refuses.
+bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::size_t headBytes,
+                  std::vector<std::uint8_t>& bytes, std::string& error);
+
 // Writes `size` bytes to `path` through a uniquely named temporary file in the
 // same folder (".<name>.<10 characters>.tmp", the first five standing for the
 // writing process), flushed to the disk and renamed into place. On failure the

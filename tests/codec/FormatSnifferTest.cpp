@@ -1,9 +1,12 @@
 #include "FormatSniffer.h"
+#include "MagickPolicy.h"
 #include "OutputFormat.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -52,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Signatures, SniffPictureFormatTest, testing::Values(
     SniffCase{"tiff little-endian", Padded(std::string("II*\0", 4)), kTypeUnknown, "TIFF"},
     SniffCase{"tiff big-endian", Padded(std::string("MM\0*", 4)), kTypeUnknown, "TIFF"},
     SniffCase{"bmp", Padded(std::string("BM") + std::string(12, '\0') + "\x28"), kTypeUnknown, "BMP"},
+    SniffCase{"os/2 bmp with a 16-byte header", Padded(std::string("BM") + std::string(12, '\0') + "\x10"), kTypeUnknown,
+              "BMP"},
     SniffCase{"text starting with BM", Padded("BMW owners' club minutes, page 1 of 3"), kTypeBmp, nullptr},
     SniffCase{"webp", Padded(std::string("RIFF\x10\0\0\0WEBPVP8 ", 16)), kTypeUnknown, "WEBP"},
     SniffCase{"icon", IconHeader('\1', '\1'), kTypeIco, "ICO"},
@@ -72,5 +77,14 @@ INSTANTIATE_TEST_SUITE_P(Signatures, SniffPictureFormatTest, testing::Values(
     SniffCase{"pdf", Padded("%PDF-1.7"), kTypeUnknown, nullptr},
     SniffCase{"plain text", Padded("hello, picture"), kTypeRaw, nullptr},
     SniffCase{"too short for any signature", std::string("\x89P"), kTypePng, nullptr}));
+
+TEST(ReadableFormatsTest, ReadmeListsTheTableOfReadableFormats)
+{
+    std::ifstream file(TESSAGLYPH_SOURCE_DIR "/README.md");
+    std::stringstream readme;
+    readme << file.rdbuf();
+    EXPECT_NE(readme.str().find(ReadmeFormatTable()), std::string::npos)
+        << "README.md's table of readable formats is out of step; it should read:\n" << ReadmeFormatTable();
+}
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "ImageCodec.h"
 #include "OutputFormat.h"
+
+#include "AddressSanitizer.h"
 #include "ScratchFolder.h"
 #include "TestPictures.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,6 +139,35 @@ TEST_F(ImageCodecTest, DevelopsCameraRawWithLibRawAndFallsBackToOtherFormats)
     EXPECT_EQ(png.GetWidth(), 20u);
 }
 
+TEST_F(ImageCodecTest, DevelopsCameraRawWhateverItsNameButReadsPlainTiffItself)
+{
+    WriteFile(folder.File("camera.raw"), MinimalDng(64, 48));
+    ImageCodec named(folder.File("camera.raw"), kTypeRaw);
+    ASSERT_TRUE(named.Save(folder.File("named.png"), kTypePng)) << named.GetLastError();
+    for (const char* name : {"camera.DNG", "camera.nef", "camera"}) {
+        WriteFile(folder.File(name), MinimalDng(64, 48));
+        ImageCodec raw(folder.File(name), kTypeUnknown);
+        ASSERT_TRUE(raw.Save(folder.File("raw.png"), kTypePng)) << name << ": " << raw.GetLastError();
+        EXPECT_TRUE(ReadFile(folder.File("raw.png")) == ReadFile(folder.File("named.png")))
+            << name << " was not developed like the .raw file";
+    }
+
+    // Two pages, the first red 30 x 20: LibRaw passes, ImageMagick takes page one.
+    std::vector<Magick::Image> pages = {Magick::Image(Magick::Geometry(30, 20), Magick::Color("red")),
+                                        Magick::Image(Magick::Geometry(50, 40), Magick::Color("blue"))};
+    pages[0].magick("TIFF");
+    Magick::Blob blob;
+    Magick::writeImages(pages.begin(), pages.end(), &blob, true);
+    const auto* data = static_cast<const std::uint8_t*>(blob.data());
+    WriteFile(folder.File("pages.tif"), std::vector<std::uint8_t>(data, data + blob.length()));
+    ImageCodec tiff(folder.File("pages.tif"), kTypeTif);
+    ASSERT_TRUE(tiff.IsValid()) << tiff.GetLastError();
+    EXPECT_EQ(tiff.GetWidth(), 30u);
+    std::vector<std::uint8_t> rgba;
+    ASSERT_TRUE(tiff.Draw(1, 1, rgba));
+    EXPECT_EQ((std::vector<std::uint8_t>{rgba[0], rgba[1], rgba[2]}), (std::vector<std::uint8_t>{255, 0, 0}));
+}
+
 TEST_F(ImageCodecTest, TakesTheFirstFrameOfAnAnimation)
 {
     std::vector<Magick::Image> frames;
@@ -215,6 +248,34 @@ TEST_F(ImageCodecTest, RefusesScriptsDrawingsAndTextWithAReason)
         EXPECT_EQ(codec.GetWidth(), 0u) << name;
         EXPECT_EQ(codec.GetLastError(), "it is not a picture format this program reads") << name;
     }
+}
+
+TEST_F(ImageCodecTest, LooksAtTheFirstBytesBeforeReadingAHugeFile)
+{
+    if (kUnderAddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer's shadow memory counts against any data limit";
+    // 512 MiB of zeros with a picture's name, read where only 256 MiB more
+    // may be taken: only its first bytes may be read to refuse it.
+    const std::string path = folder.File("zeros.png");
+    ASSERT_TRUE(WriteFile(path, std::string(1, '\0')));
+    ASSERT_EQ(truncate(path.c_str(), std::int64_t{512} << 20), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        std::uint64_t dataKiB = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmData:", 0) == 0)
+                dataKiB = std::stoull(line.substr(7));
+        }
+        const rlimit limit{(dataKiB << 10) + (std::uint64_t{256} << 20), RLIM_INFINITY};
+        const bool capped = dataKiB > 0 && setrlimit(RLIMIT_DATA, &limit) == 0;
+        ImageCodec codec(path, kTypePng);
+        _exit(capped && codec.GetLastError() == "it is not a picture format this program reads" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(ImageCodecTest, RefusesMissingEmptyAndSpecialFiles)

@@ -1,0 +1,15 @@
+#pragma once
+
+// True in the AddressSanitizer build, whose shadow memory counts against
+// any data size limit a test would set.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
