@@ -53,9 +53,7 @@ bool ConverterApp::InitInstance()
 
     const PageServices services{prompts, ConfigFilePath(), &engine};
     MainDialog dialog(services);
-    m_pMainWnd = &dialog;
     dialog.exec();
-    m_pMainWnd = nullptr;
     return false;
 }
 
