@@ -47,7 +47,10 @@ int ClampedToInt(std::int64_t value)
 BatchPage::BatchPage(const PageServices& services)
     : m_services(services)
     , m_list(new PictureListModel(this))
-    , m_picture(PicturePreview::EngineRenderer(services.engine))
+    , m_picture(PicturePreview::EngineRenderer(services.engine), [this] {
+        if (m_preview)
+            m_preview->update();
+    })
     , m_runProgress(
           *this, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
           [this](std::int64_t position) { OnProgressPosition(position); })
@@ -124,6 +127,7 @@ void BatchPage::OnDestroy()
         m_pRun->RequestStop();
         WaitForRun();
     }
+    m_picture.Finish();
     SaveSettings();
     if (converting) {
         // The window is gone: a box now would stand alone and keep the

@@ -34,7 +34,10 @@ constexpr int kInputControls[] = {
 
 SinglePage::SinglePage(const PageServices& services)
     : m_services(services)
-    , m_picture(PicturePreview::EngineRenderer(services.engine))
+    , m_picture(PicturePreview::EngineRenderer(services.engine), [this] {
+        if (m_preview)
+            m_preview->update();
+    })
 {
 }
 
@@ -94,6 +97,7 @@ void SinglePage::OnDestroy()
         // The window is gone: no owner, no box.
         EndConversion(nullptr);
     }
+    m_picture.Finish();
     SaveSettings();
 }
 
@@ -152,7 +156,7 @@ void SinglePage::TakeInFile(const std::string& path)
     m_strInFile = path;
     m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
     if (m_preview)
-        m_preview->repaint();
+        m_preview->update();
 }
 
 void SinglePage::OnOpenFolder()
