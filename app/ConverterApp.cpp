@@ -1,6 +1,7 @@
 #include "ConverterApp.h"
 
 #include "MainDialog.h"
+#include "StartupArguments.h"
 
 #include "AppIcon.h"
 #include "CrispFrameStyle.h"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include <unistd.h>
@@ -53,6 +55,7 @@ bool ConverterApp::InitInstance()
 
     const PageServices services{prompts, ConfigFilePath(), &engine};
     MainDialog dialog(services);
+    OpenStartupArguments(arguments().mid(1), dialog, std::cerr);
     dialog.exec();
     return false;
 }

@@ -12,10 +12,6 @@
 #include <QMenu>
 #include <QShortcut>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 MainDialog::MainDialog(const PageServices& services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -40,15 +36,6 @@ MainDialog::~MainDialog()
 
 bool MainDialog::OnInitDialog()
 {
-#ifdef _WIN32
-    if (HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-        const std::wstring text = QString::fromStdString(res::ResourceString(res::IDS_ABOUTBOX)).toStdWString();
-        if (!text.empty()) {
-            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuW(menu, MF_STRING, res::IDM_ABOUTBOX, text.c_str());
-        }
-    }
-#endif
     setWindowIcon(m_hIcon);
 
     m_tabControl.Create(rect().adjusted(5, 5, -5, -5), this, res::IDC_TABCONTROL);
@@ -126,16 +113,3 @@ void MainDialog::DestroyWindow()
     m_tabControl.DestroyWindow();
 }
 
-#ifdef _WIN32
-bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
-{
-    const MSG* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND &&
-        (static_cast<unsigned int>(msg->wParam) & 0xFFF0) == res::IDM_ABOUTBOX) {
-        OnSysCommand(static_cast<unsigned int>(msg->wParam));
-        *result = 0;
-        return true;
-    }
-    return QDialog::nativeEvent(eventType, message, result);
-}
-#endif

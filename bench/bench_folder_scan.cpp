@@ -81,7 +81,6 @@ class RangeClock final : public IBatchProgress {
 public:
     Clock::time_point ranged;
     void SetRange(std::int64_t, std::int64_t) override { ranged = Clock::now(); }
-    void SetStep(std::int64_t) override {}
     void SetPosition(std::int64_t) override {}
 };
 

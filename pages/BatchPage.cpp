@@ -58,8 +58,6 @@ public:
     {
         m_control.Post([f = m_onRange, lower, upper] { f(lower, upper); });
     }
-    // A progress bar's step only serves stepping, which the run never does.
-    void SetStep(std::int64_t /*step*/) override {}
     void SetPosition(std::int64_t position) override
     {
         m_control.Post([f = m_onPosition, position] { f(position); });

@@ -47,10 +47,28 @@ std::string HomeFolder()
     return home;
 }
 
+// Whether `folder` is where the program was installed: the configured bin
+// folder, or the installed layout (bin/ beside share/tessaglyph/) wherever
+// the install was moved to.
+bool IsInstalledFolder(const std::string& folder, const std::string& installBinFolder)
+{
+    namespace fs = std::filesystem;
+    std::string trimmed = folder;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    std::error_code ec;
+    const fs::path here = fs::weakly_canonical(trimmed, ec);
+    if (ec)
+        return false;
+    if (!installBinFolder.empty() && here == fs::weakly_canonical(installBinFolder, ec) && !ec)
+        return true;
+    return here.filename() == "bin" && fs::is_directory(here.parent_path() / "share" / "tessaglyph", ec);
+}
+
 } // namespace
 
 std::string ConfigFilePath(const std::string& executablePath, const std::string& xdgConfigHome,
-                           const std::string& home)
+                           const std::string& home, const std::string& installBinFolder)
 {
     std::string besideProgram;
     if (!executablePath.empty()) {
@@ -58,7 +76,8 @@ std::string ConfigFilePath(const std::string& executablePath, const std::string&
         const std::string folder =
             slash == std::string::npos ? std::string(".") : executablePath.substr(0, slash + 1);
         besideProgram = slash == std::string::npos ? std::string(kFileName) : folder + kFileName;
-        if (IsWritableFile(besideProgram) || IsWritableFolder(folder))
+        if (IsWritableFile(besideProgram) ||
+            (!IsInstalledFolder(folder, installBinFolder) && IsWritableFolder(folder)))
             return besideProgram;
     }
 
@@ -79,5 +98,5 @@ std::string ConfigFilePath()
     std::error_code ec;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ConfigFilePath(ec ? std::string() : executable.string(),
-                          EnvironmentText("XDG_CONFIG_HOME"), HomeFolder());
+                          EnvironmentText("XDG_CONFIG_HOME"), HomeFolder(), TESSAGLYPH_INSTALL_BINDIR);
 }

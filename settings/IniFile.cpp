@@ -1,6 +1,6 @@
 #include "IniFile.h"
 
-#include "SettingsFile.h"
+#include "FileIo.h"
 
 #include <climits>
 #include <new>

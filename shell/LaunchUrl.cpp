@@ -2,11 +2,6 @@
 
 #include "LaunchCommand.h"
 
-#ifdef _WIN32
-#include <shellapi.h>
-
-#include <cwchar>
-#else
 #include "DefaultApplication.h"
 
 #include <QCoreApplication>
@@ -18,7 +13,6 @@
 #include <iterator>
 #include <optional>
 #include <vector>
-#endif
 
 namespace {
 
@@ -29,8 +23,6 @@ bool IsRefused(const std::string& url)
 }
 
 } // namespace
-
-#ifndef _WIN32
 
 namespace {
 
@@ -119,94 +111,3 @@ int LaunchUrl(const std::string& url, int showCommand)
     return RunRegisteredBrowser(entry->text, url);
 }
 
-#else // _WIN32
-
-namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    if (wide.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr,
-                        nullptr);
-    return utf8;
-}
-
-// The default value of a key under HKEY_CLASSES_ROOT; false when the key
-// cannot be opened or holds no text.
-bool ReadClassesRootDefault(const std::wstring& key, std::wstring& value)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    bool ok = RegQueryValueExW(handle, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS
-              && (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0;
-    if (ok) {
-        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-        ok = RegQueryValueExW(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size)
-             == ERROR_SUCCESS;
-        buffer.resize(wcslen(buffer.c_str()));
-        value = buffer;
-    }
-    RegCloseKey(handle);
-    return ok && !value.empty();
-}
-
-int CodeForCreateError(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND: return 2;
-    case ERROR_PATH_NOT_FOUND: return 3;
-    case ERROR_ACCESS_DENIED: return 5;
-    case ERROR_BAD_EXE_FORMAT: return 11;
-    default: return 0;
-    }
-}
-
-} // namespace
-
-int LaunchUrl(const std::string& url, int showCommand)
-{
-    if (IsRefused(url))
-        return 2;
-    const INT_PTR shellResult = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", Wide(url).c_str(), nullptr, nullptr, showCommand));
-    if (shellResult > 32)
-        return kLaunchSucceeded;
-    const int result = static_cast<int>(shellResult);
-    std::wstring className;
-    std::wstring commandTemplate;
-    if (!ReadClassesRootDefault(L".htm", className)
-        || !ReadClassesRootDefault(className + L"\\shell\\open\\command", commandTemplate))
-        return result;
-    // The address is quoted as one argument, so it cannot add arguments of its own.
-    std::wstring commandLine = Wide(BuildWindowsCommandLine(Utf8(commandTemplate), url));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showCommand);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return CodeForCreateError(GetLastError());
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return kLaunchSucceeded;
-}
-
-#endif

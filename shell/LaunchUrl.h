@@ -3,17 +3,10 @@
 #include <functional>
 #include <string>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h> // SW_HIDE, SW_SHOW
-#else
 // Show commands as Windows names them; on Linux the desktop decides how the
 // browser's window appears, so they are accepted and have no effect.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
-#endif
 
 // A launch result greater than 32 means the address was handed on; 32 or
 // less is one of the error codes that LaunchErrorText explains.

@@ -1,12 +1,12 @@
 #include "TerminalProgress.h"
 
+#include "SystemInfo.h"
+
 #include <algorithm>
 #include <string>
 
-#include <unistd.h>
-
 TerminalProgress::TerminalProgress(std::FILE* stream)
-    : m_stream(stream), m_bTerminal(::isatty(::fileno(stream)) == 1)
+    : m_stream(stream), m_bTerminal(IsTerminal(stream))
 {
 }
 

@@ -13,7 +13,6 @@ public:
     explicit TerminalProgress(std::FILE* stream);
 
     void SetRange(std::int64_t lower, std::int64_t upper) override;
-    void SetStep(std::int64_t) override {}
     void SetPosition(std::int64_t position) override;
 
     // Clears the line, so that what follows starts on a clean line.

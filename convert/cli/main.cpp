@@ -5,11 +5,10 @@
 
 #include "BatchRun.h"
 #include "ConversionEngine.h"
-#include "ConversionJob.h"
 #include "ConvertMessages.h"
 #include "FolderScan.h"
 #include "PictureList.h"
-#include "PreviewJob.h"
+#include "InProcessJobs.h"
 #include "WorkerLocation.h"
 #include "WorkerLoop.h"
 

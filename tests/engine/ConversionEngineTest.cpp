@@ -35,7 +35,6 @@ EngineOptions FakeOptions(std::size_t workers = 2)
     options.conversionWorkers = workers;
     options.jobTimeLimit = 1500ms;
     options.previewTimeLimit = 1500ms;
-    options.environment = {"TESSAGLYPH_TEST_CRASH_MARKER=crashme", "TESSAGLYPH_TEST_HANG_MARKER=hangme"};
     return options;
 }
 

@@ -4,7 +4,8 @@
 // steer misbehaviour: "garbage" answers with noise, "closes" exits without an
 // answer, "wrongid" answers another job, "slow" takes a while, "fds" lists
 // its open descriptors as the reason, "dies" is killed by the kernel in the
-// middle of writing its second output.
+// middle of writing its second output, "crashme" aborts and "hangme" never
+// answers (conversions and previews).
 #include "FileIo.h"
 #include "WorkerLoop.h"
 #include "WorkerProtocol.h"
@@ -29,8 +30,19 @@ bool NameHas(const std::string& path, const char* word)
     return path.substr(path.rfind('/') + 1).find(word) != std::string::npos;
 }
 
+void CrashOrHang(const std::string& path)
+{
+    if (NameHas(path, "crashme"))
+        std::abort();
+    if (NameHas(path, "hangme")) {
+        for (;;)
+            ::pause();
+    }
+}
+
 ConversionResult FakeConvert(const ConversionJob& job)
 {
+    CrashOrHang(job.inputPath);
     if (NameHas(job.inputPath, "garbage")) {
         const std::string noise = "TGW\x01\xff\xff\xff\xff this is not a frame";
         (void)!::write(g_outFd, noise.data(), noise.size());
@@ -88,6 +100,7 @@ ConversionResult FakeConvert(const ConversionJob& job)
 
 PreviewResult FakePreview(const PreviewRequest& request)
 {
+    CrashOrHang(request.path);
     PreviewResult result;
     if (NameHas(request.path, "slow"))
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -2,6 +2,7 @@
 // files cost only themselves, and splitting a job changes no output byte.
 #include "BatchRun.h"
 #include "ConversionEngine.h"
+#include "InProcessJobs.h"
 #include "OutputFormat.h"
 
 #include "NullProgress.h"
@@ -22,9 +23,8 @@ const std::string kSuite = std::string(TESSAGLYPH_TESTDATA_DIR) + "/pngsuite/";
 
 EngineOptions RealOptions(std::size_t workers)
 {
-    EngineOptions options = BuiltWorkerOptions(workers);
+    EngineOptions options = HookedWorkerOptions(workers);
     options.jobTimeLimit = 60s;
-    options.environment = {"TESSAGLYPH_TEST_CRASH_MARKER=crashme"};
     return options;
 }
 

@@ -30,10 +30,9 @@ const fs::path kSuite = fs::path(TESSAGLYPH_TESTDATA_DIR) / "pngsuite";
 
 EngineOptions RealWorker()
 {
-    EngineOptions options = BuiltWorkerOptions(2);
+    EngineOptions options = HookedWorkerOptions(2);
     options.jobTimeLimit = 3s;
     options.previewTimeLimit = 3s;
-    options.environment = {"TESSAGLYPH_TEST_CRASH_MARKER=crashme", "TESSAGLYPH_TEST_HANG_MARKER=hangme"};
     return options;
 }
 

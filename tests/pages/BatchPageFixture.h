@@ -36,9 +36,8 @@
 inline ConversionEngine& HangingTestEngine()
 {
     static ConversionEngine engine([] {
-        EngineOptions options = BuiltWorkerOptions(1);
+        EngineOptions options = HookedWorkerOptions(1);
         options.jobTimeLimit = std::chrono::seconds(1);
-        options.environment = {"TESSAGLYPH_TEST_HANG_MARKER=hang"};
         return options;
     }());
     return engine;

@@ -54,6 +54,23 @@ TEST_F(ConfigFilePathTest, WritableConfigInReadOnlyFolderKeepsPriority)
     });
 }
 
+TEST_F(ConfigFilePathTest, InstalledProgramWritesToTheUsersFolderUnlessACopyIsPortable)
+{
+    // The configured prefix's bin folder, writable as for root.
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u", m_folder.File("bin")),
+              "/xdg/tessaglyph/config.ini");
+    // The installed layout, wherever the prefix went.
+    const std::string moved = m_folder.File("opt/bin/tessaglyph");
+    std::filesystem::create_directories(m_folder.File("opt/bin"));
+    std::filesystem::create_directories(m_folder.File("opt/share/tessaglyph"));
+    EXPECT_EQ(ConfigFilePath(moved, "", "/home/u", "/usr/bin"), "/home/u/.config/tessaglyph/config.ini");
+    // A config.ini put beside an installed program makes it a portable copy.
+    WriteFile(m_folder.File("opt/bin/config.ini"), "");
+    EXPECT_EQ(ConfigFilePath(moved, "", "/home/u", "/usr/bin"), m_folder.File("opt/bin/config.ini"));
+    // The build folder is no install: the file stays beside the program.
+    EXPECT_EQ(ConfigFilePath(m_program, "/xdg", "/home/u", "/usr/bin"), m_folder.File("bin/config.ini"));
+}
+
 TEST(ConfigFilePath, RunningProgramGetsAConfigIniPath)
 {
     const std::string path = ConfigFilePath();

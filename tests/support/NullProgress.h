@@ -7,6 +7,5 @@
 
 struct NullProgress final : IBatchProgress {
     void SetRange(std::int64_t, std::int64_t) override {}
-    void SetStep(std::int64_t) override {}
     void SetPosition(std::int64_t) override {}
 };

@@ -14,6 +14,15 @@ inline EngineOptions BuiltWorkerOptions(std::size_t workers)
     return options;
 }
 
+// The same with the test worker that crashes on files named "*crashme*" and
+// hangs on "*hang*".
+inline EngineOptions HookedWorkerOptions(std::size_t workers)
+{
+    EngineOptions options = BuiltWorkerOptions(workers);
+    options.workerProgram = TESSAGLYPH_BINARY_DIR "/test_hooked_worker";
+    return options;
+}
+
 // The engine page tests run on: one per test program, since starting its
 // workers costs time.
 inline ConversionEngine& TestEngine()

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One output file of a conversion job.
+struct OutputRequest {
+    std::string path;
+    std::uint32_t typeCode = 0;
+};
+
+struct OutputResult {
+    std::string path;
+    std::uint32_t typeCode = 0;
+    bool written = false;
+    std::string reason;  // short, for the user, when not written; empty otherwise
+};
+
+// One input picture, decoded once, and the outputs to write from it. Each
+// output is encoded from its own copy of the decoded pixels, so the outputs
+// are exactly those of decoding afresh per format.
+struct ConversionJob {
+    std::string inputPath;
+    std::uint32_t inputType = 0;  // TypeFromPath of inputPath; only a hint
+    std::vector<OutputRequest> outputs;
+};
+
+struct ConversionResult {
+    bool decoded = false;
+    std::string decodeError;            // why the input could not be read
+    std::vector<OutputResult> outputs;  // one per request, in request order
+};
+
+// A job none of whose outputs was written, for the same reason: the input
+// could not be read, or whatever was to run the job failed.
+ConversionResult FailedConversionResult(const ConversionJob& job, const std::string& reason);
+
+// Told how many of a job's outputs are handled so far, written or not.
+using OutputProgress = std::function<void(std::size_t handled)>;
+
+// Whatever runs jobs: this process (tests, tools) or the worker pool.
+class IJobRunner {
+public:
+    virtual ~IJobRunner() = default;
+    // Blocks until every output of the job is handled. Never throws.
+    virtual ConversionResult Run(const ConversionJob& job) = 0;
+
+    // Run, telling `progress` as outputs are handled: in steps of one or
+    // more, the last call with all of them, from the runner's threads, never
+    // two calls at once. By default the one call comes at the end.
+    virtual ConversionResult RunWithProgress(const ConversionJob& job, const OutputProgress& progress)
+    {
+        ConversionResult result = Run(job);
+        if (progress)
+            progress(job.outputs.size());
+        return result;
+    }
+};
