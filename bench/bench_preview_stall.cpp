@@ -144,6 +144,7 @@ int main(int argc, char** argv)
         const qint64 took = since.elapsed();
         shown.push_back(static_cast<double>(took));
         stalls.push_back(static_cast<double>(longest));
+        std::printf("  run %d: stall %lld ms\n", run, static_cast<long long>(longest));
         // The same time with nothing to do: what the machine itself adds.
         idle.push_back(static_cast<double>(LongestGap([&] { return since.elapsed() < 2 * took; })));
 
