@@ -53,9 +53,7 @@ bool ConverterApp::InitInstance()
     const PageServices services{prompts, ConfigFilePath(), &engine};
     MainDialog dialog(services);
     OpenStartupArguments(arguments().mid(1), dialog, std::cerr);
-    m_pMainWnd = &dialog;
     dialog.exec();
-    m_pMainWnd = nullptr;
     return false;
 }
 

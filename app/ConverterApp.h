@@ -15,10 +15,4 @@ public:
 
     // The program's exit code.
     int ExitInstance();
-
-    // The main dialog while it runs, else nullptr.
-    QWidget* MainWindow() const { return m_pMainWnd; }
-
-private:
-    QWidget* m_pMainWnd = nullptr;
 };

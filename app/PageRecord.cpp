@@ -1,22 +1,11 @@
 #include "PageRecord.h"
 
-namespace {
-int g_nLiveRecords = 0;
-}
+#include <utility>
 
 PageRecord::PageRecord(std::string name, PageBase* page)
     : m_strName(std::move(name))
     , m_pPage(page)
 {
-    ++g_nLiveRecords;
 }
 
-PageRecord::~PageRecord()
-{
-    --g_nLiveRecords;
-}
-
-int PageRecord::LiveCount()
-{
-    return g_nLiveRecords;
-}
+PageRecord::~PageRecord() = default;

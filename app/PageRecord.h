@@ -14,9 +14,6 @@ public:
     PageRecord(const PageRecord&) = delete;
     PageRecord& operator=(const PageRecord&) = delete;
 
-    // Records alive in the whole program, so tests can see each freed once.
-    static int LiveCount();
-
     std::string m_strName;     // "&Page1" and so on; kept, not shown
     PageBase* m_pPage;         // not owned
     int m_nX = 0;              // position in the tab control, pixels

@@ -5,5 +5,4 @@ int main(int argc, char* argv[])
     ConverterApp app(argc, argv);
     if (!app.InitInstance())
         return app.ExitInstance();
-    return ConverterApp::exec();
 }

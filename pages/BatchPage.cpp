@@ -19,9 +19,15 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <iostream>
+#include <iterator>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -35,6 +41,114 @@ constexpr int kInputControls[] = {
 
 constexpr char kStopCaption[] = "Stop";
 
+// A batch run's bar, moved on the page's thread in the order the run calls.
+class PostedProgress final : public IBatchProgress {
+public:
+    using Range = std::function<void(std::int64_t lower, std::int64_t upper)>;
+    using Position = std::function<void(std::int64_t position)>;
+
+    PostedProgress(const JobControl& control, Range onRange, Position onPosition)
+        : m_control(control)
+        , m_onRange(std::move(onRange))
+        , m_onPosition(std::move(onPosition))
+    {
+    }
+
+    void SetRange(std::int64_t lower, std::int64_t upper) override
+    {
+        m_control.Post([f = m_onRange, lower, upper] { f(lower, upper); });
+    }
+    void SetPosition(std::int64_t position) override
+    {
+        m_control.Post([f = m_onPosition, position] { f(position); });
+    }
+
+private:
+    const JobControl& m_control;
+    Range m_onRange;
+    Position m_onPosition;
+};
+
+// Hands a folder scan's findings to the page in batches of at most kBatch
+// paths (a batch takes a few tens of milliseconds to add to a list of
+// 100,000 entries), one every tenth of a second while the scan finds files.
+// A backlog follows batch after batch, each once the page has taken the one
+// before and has had a moment to repaint, so the window keeps painting
+// however fast the scan finds files. After a stop the rest goes at once.
+// Made on the page's thread, then used on the scan's; the page's take()
+// runs on the page's thread.
+class ScanHandOver : public std::enable_shared_from_this<ScanHandOver> {
+public:
+    using Take = std::function<void(std::vector<std::string> paths)>;
+
+    explicit ScanHandOver(Take take)
+        : m_take(std::move(take))
+    {
+    }
+
+    void Begin(const JobControl& control)
+    {
+        m_pControl = &control;
+        m_lastPost = Clock::now();
+    }
+
+    void Found(const std::string& path)
+    {
+        m_pending.push_back(path);
+        if (Due(false))
+            Post(kBatch);
+    }
+
+    // After the scan: hands over what is left.
+    void Finish()
+    {
+        while (!m_pending.empty()) {
+            if (m_pControl->StopRequested())
+                Post(m_pending.size());
+            else if (Due(true))
+                Post(kBatch);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::size_t kBatch = 10000;
+
+    bool Due(bool ended) const
+    {
+        if (!m_bTaken.load())
+            return false;
+        const Clock::time_point now = Clock::now();
+        if (ended || m_pending.size() >= kBatch)
+            return now - Clock::time_point(Clock::duration(m_nTakenAt.load())) >= std::chrono::milliseconds(20);
+        return now - m_lastPost >= std::chrono::milliseconds(100);
+    }
+
+    void Post(std::size_t most)
+    {
+        // From the back, so what stays need not move.
+        const auto first = m_pending.end() - static_cast<std::ptrdiff_t>(std::min(most, m_pending.size()));
+        std::vector<std::string> batch(std::make_move_iterator(first), std::make_move_iterator(m_pending.end()));
+        m_pending.erase(first, m_pending.end());
+        m_bTaken.store(false);
+        m_lastPost = Clock::now();
+        m_pControl->Post([self = shared_from_this(), batch = std::move(batch)]() mutable {
+            self->m_take(std::move(batch));
+            self->m_nTakenAt.store(Clock::now().time_since_epoch().count());
+            self->m_bTaken.store(true);
+        });
+    }
+
+    Take m_take;
+    const JobControl* m_pControl = nullptr;
+    std::vector<std::string> m_pending;  // the scan's thread's
+    Clock::time_point m_lastPost;
+    std::atomic<bool> m_bTaken{true};
+    std::atomic<Clock::rep> m_nTakenAt{0};
+};
+
 
 int ClampedToInt(std::int64_t value)
 {
@@ -47,23 +161,14 @@ int ClampedToInt(std::int64_t value)
 BatchPage::BatchPage(const PageServices& services)
     : m_services(services)
     , m_list(new PictureListModel(this))
-    , m_picture(PicturePreview::EngineRenderer(services.engine))
-    , m_runProgress(
-          *this, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
-          [this](std::int64_t position) { OnProgressPosition(position); })
+    , m_picture(PicturePreview::EngineRenderer(services.engine), [this] {
+        if (m_preview)
+            m_preview->update();
+    })
 {
 }
 
-BatchPage::~BatchPage()
-{
-    // The run's thread posts to this page as its last act, and the scan's to
-    // its feeder: both must be done before the page stops being a QObject
-    // (a scan task stops and joins as it goes).
-    if (m_pRun)
-        m_pRun->RequestStop();
-    m_pScan.reset();
-    m_pRun.reset();
-}
+BatchPage::~BatchPage() = default;
 
 void BatchPage::DoDataExchange(DataExchange& dx)
 {
@@ -114,22 +219,13 @@ bool BatchPage::OnInitDialog()
 void BatchPage::OnDestroy()
 {
     PageBase::OnDestroy();
-    if (m_pScan) {
-        m_pScan->RequestStop();
-        m_pScan->Finish();
-        EndScan();
-    }
-    const bool converting = m_pRun != nullptr;
-    if (converting) {
-        m_pRun->RequestStop();
-        WaitForRun();
-    }
+    // Their ends find the page destroyed: what a run did goes to standard error.
+    m_scan.RequestStop();
+    m_scan.WaitForEnd();
+    m_run.RequestStop();
+    m_run.WaitForEnd();
+    m_picture.Finish();
     SaveSettings();
-    if (converting) {
-        // The window is gone: a box now would stand alone and keep the
-        // program running until answered.
-        std::cerr << m_lastOutcome.message << std::endl;
-    }
 }
 
 int BatchPage::LoadSettings()
@@ -179,8 +275,8 @@ void BatchPage::AddToList(const std::string& path)
 
 void BatchPage::OnAddFolder()
 {
-    if (m_pScan) {
-        m_pScan->RequestStop();
+    if (IsScanning()) {
+        m_scan.RequestStop();
         if (QWidget* button = GetDlgItem(res::IDC_ADD_FOLDER))
             button->setEnabled(false);
         return;
@@ -202,12 +298,32 @@ void BatchPage::ScanFolder(const std::string& folder)
 
 void BatchPage::StartScan(std::vector<std::string> folders)
 {
-    if (m_pScan || m_pRun)
+    if (IsScanning() || IsConverting())
         return;
     SetBusy(true, res::IDC_ADD_FOLDER);
-    m_pScan = std::make_unique<ScanFeeder>(
-        std::move(folders), [this](std::vector<std::string> found) { AddScanFindings(std::move(found)); },
-        [this] { EndScan(); }, this);
+    auto handOver =
+        std::make_shared<ScanHandOver>([this](std::vector<std::string> found) { AddScanFindings(std::move(found)); });
+    // One scan for all the folders, so a file under two of them is found once.
+    auto scan = std::make_shared<FolderScan>([handOver](const std::string& path) { handOver->Found(path); });
+    m_scan.Start(
+        [folders = std::move(folders), scan, handOver](const JobControl& control) {
+            handOver->Begin(control);
+            FolderScanResult total;
+            for (const std::string& folder : folders) {
+                if (control.StopRequested()) {
+                    total.stopped = true;
+                    break;
+                }
+                FolderScanResult one = scan->Run(folder);
+                total.filesFound += one.filesFound;
+                for (std::string& skipped : one.skippedFolders)
+                    total.skippedFolders.push_back(std::move(skipped));
+                total.stopped = total.stopped || one.stopped;
+            }
+            handOver->Finish();
+            return total;
+        },
+        [this](FolderScanResult result) { EndScan(result); }, [scan] { scan->RequestStop(); });
 }
 
 void BatchPage::AddScanFindings(std::vector<std::string> found)
@@ -228,12 +344,9 @@ void BatchPage::AddScanFindings(std::vector<std::string> found)
     }
 }
 
-void BatchPage::EndScan()
+void BatchPage::EndScan(const FolderScanResult& result)
 {
-    m_lastScan = m_pScan->Result();
-    // The feeder may be the caller; it goes once its handling is done (or
-    // with the page, its parent).
-    m_pScan.release()->deleteLater();
+    m_lastScan = result;
     SetBusy(false, 0);
 }
 
@@ -284,13 +397,13 @@ void BatchPage::OnDeleteAll()
 
 void BatchPage::OnConvert()
 {
-    if (m_pRun) {
-        m_pRun->RequestStop();
+    if (IsConverting()) {
+        m_run.RequestStop();
         if (QWidget* button = GetDlgItem(res::IDC_CONVERT))
             button->setEnabled(false);
         return;
     }
-    if (m_pScan)
+    if (IsScanning())
         return;
     UpdateData(true);
     if (m_list->List().Empty() || m_strOutDir.empty()) {
@@ -305,44 +418,30 @@ void BatchPage::OnConvert()
 
     BatchRequest request{m_list->List().Entries(), m_strOutDir, TypeCodesForComboIndex(m_nOutType)};
     SetBusy(true, res::IDC_CONVERT);
-    const unsigned serial = ++m_nRunSerial;
-    m_pRun = std::make_unique<BatchRun>(*m_services.engine, m_services.engine->ConversionWorkerCount());
-    // Called on the run's thread after its last progress call, so the bar
-    // has reached its end when the page handles the news.
-    m_pRun->Start(std::move(request), m_runProgress, [this, serial](const BatchOutcome& outcome) {
-        m_runOutcome = outcome;
-        QMetaObject::invokeMethod(this, [this, serial] { OnRunDone(serial); }, Qt::QueuedConnection);
-    });
+    auto run = std::make_shared<BatchRun>(*m_services.engine, m_services.engine->ConversionWorkerCount());
+    m_run.Start(
+        [this, run, request = std::move(request)](const JobControl& control) {
+            PostedProgress progress(
+                control, [this](std::int64_t lower, std::int64_t upper) { OnProgressRange(lower, upper); },
+                [this](std::int64_t position) { OnProgressPosition(position); });
+            return run->Run(request, progress);
+        },
+        // After the run's last progress, so the bar has reached its end.
+        [this](BatchOutcome outcome) { EndRun(std::move(outcome)); }, [run] { run->RequestStop(); });
 }
 
-void BatchPage::OnRunDone(unsigned serial)
+void BatchPage::EndRun(BatchOutcome outcome)
 {
-    // Late news of a run that OnDestroy already waited for.
-    if (!m_pRun || serial != m_nRunSerial)
-        return;
-    EndRun(this);
-}
-
-void BatchPage::EndRun(QWidget* owner)
-{
-    WaitForRun();
-    ReportRun(owner);
-}
-
-void BatchPage::WaitForRun()
-{
-    m_pRun->Wait();
-    m_pRun.reset();
-    m_lastOutcome = std::move(m_runOutcome);
-    m_runOutcome = BatchOutcome();
+    m_lastOutcome = std::move(outcome);
     // Exact also after a stop, whose last position is the number handled.
     if (!m_lastOutcome.refused)
         ShowEntriesHandled(static_cast<std::int64_t>(m_lastOutcome.handled));
     SetBusy(false, 0);
-}
-
-void BatchPage::ReportRun(QWidget* owner)
-{
+    QWidget* owner = MessageOwner();
+    if (!owner) {
+        std::cerr << m_lastOutcome.message << std::endl;
+        return;
+    }
     m_services.prompts.ShowMessage(owner, m_lastOutcome.message,
                                    m_lastOutcome.failures.empty() ? MessageIcon::None : MessageIcon::Warning);
     emit ConversionFinished();
@@ -398,7 +497,7 @@ void BatchPage::OnPaint(QPainter& painter, const QRect& clientRect)
 
 void BatchPage::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!m_pScan && !m_pRun && !DroppedPaths::Of(event->mimeData()).Empty())
+    if (!IsScanning() && !IsConverting() && !DroppedPaths::Of(event->mimeData()).Empty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -407,7 +506,7 @@ void BatchPage::dragEnterEvent(QDragEnterEvent* event)
 void BatchPage::dropEvent(QDropEvent* event)
 {
     DroppedPaths dropped = DroppedPaths::Of(event->mimeData());
-    if (m_pScan || m_pRun || dropped.Empty()) {
+    if (IsScanning() || IsConverting() || dropped.Empty()) {
         event->ignore();
         return;
     }

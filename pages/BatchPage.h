@@ -1,12 +1,11 @@
 #pragma once
 
+#include "BackgroundJob.h"
 #include "PageBase.h"
 #include "PageServices.h"
 #include "PictureListModel.h"
 #include "PicturePreview.h"
 #include "PreviewFrame.h"
-#include "QueuedBatchProgress.h"
-#include "ScanFeeder.h"
 
 #include "BatchRun.h"
 #include "FolderScan.h"
@@ -33,7 +32,7 @@ class QProgressBar;
 // OutDir in section "Batch" of the settings file: loaded when the page is
 // created, saved when it is destroyed. The list itself is not kept.
 //
-// Long work runs off the user-interface thread, and while it runs the page
+// Long work runs as a background job, and while it runs the page
 // takes no other input (its controls are disabled, the cursor is busy) but
 // keeps painting:
 // - a folder scan adds what it finds every tenth of a second; AddFolder
@@ -44,9 +43,9 @@ class QProgressBar;
 //   pictures in flight are done. The closing message comes after the bar has
 //   reached its end.
 // Destroying the page (closing the window) stops either, waits for the
-// pictures in flight (each is written whole or not at all) and saves the
-// settings; how far a stopped conversion got goes to standard error, as no
-// window is left to show it.
+// pictures in flight (each is written whole or not at all) with the event
+// loop running, and saves the settings; how far a stopped conversion got goes
+// to standard error, as no window is left to show it.
 //
 // User-interface thread only.
 class BatchPage : public PageBase {
@@ -86,8 +85,8 @@ public:
     int LoadSettings();
     int SaveSettings();
 
-    bool IsScanning() const { return m_pScan != nullptr; }
-    bool IsConverting() const { return m_pRun != nullptr; }
+    bool IsScanning() const { return m_scan.IsRunning(); }
+    bool IsConverting() const { return m_run.IsRunning(); }
 
     const PictureList& FileList() const { return m_list->List(); }
     QListView* FileListView() const { return m_fileList; }
@@ -128,11 +127,8 @@ private:
     void AddToList(const std::string& path);
     void StartScan(std::vector<std::string> folders);
     void AddScanFindings(std::vector<std::string> found);
-    void EndScan();
-    void OnRunDone(unsigned serial);
-    void EndRun(QWidget* owner);
-    void WaitForRun();
-    void ReportRun(QWidget* owner);
+    void EndScan(const FolderScanResult& result);
+    void EndRun(BatchOutcome outcome);
     void OnProgressRange(std::int64_t lower, std::int64_t upper);
     void OnProgressPosition(std::int64_t position);
     void ShowEntriesHandled(std::int64_t handled);
@@ -155,16 +151,15 @@ private:
     PictureListModel* m_list;  // owned by the page, as its child
     PicturePreview m_picture;
 
-    std::unique_ptr<ScanFeeder> m_pScan;
     FolderScanResult m_lastScan;
     // Quiet while the page itself changes the selection, which is no user's choice.
     bool m_bQuietSelection = false;
 
-    QueuedBatchProgress m_runProgress;
-    std::unique_ptr<BatchRun> m_pRun;
-    unsigned m_nRunSerial = 0;
-    BatchOutcome m_runOutcome;   // written on the run's thread, read after it has ended
     BatchOutcome m_lastOutcome;  // the last ended run's
     std::int64_t m_nRunEntries = 0;     // n of the bar's "k / n"
     std::int64_t m_nPositionCalls = 0;  // the run's positions so far
+
+    // Last: their work posts to this page until they have ended.
+    BackgroundJob<FolderScanResult> m_scan;
+    BackgroundJob<BatchOutcome> m_run;
 };

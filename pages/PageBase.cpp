@@ -79,3 +79,8 @@ void PageBase::keyPressEvent(QKeyEvent* event)
     }
     QDialog::keyPressEvent(event);
 }
+
+QWidget* PageBase::MessageOwner()
+{
+    return m_bDestroyed || !window()->isVisible() ? nullptr : this;
+}

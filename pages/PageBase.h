@@ -47,6 +47,11 @@ public:
 
     bool IsDestroyed() const { return m_bDestroyed; }
 
+    // Whom a message box at the end of long work belongs to: this page, or
+    // null once the page is destroyed or its window closed (hidden), since a
+    // box would then stand alone and keep the program running until answered.
+    QWidget* MessageOwner();
+
     // A page is never ended like a dialog: accept(), reject() and done() do nothing.
     void done(int result) override;
 

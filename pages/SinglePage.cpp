@@ -16,6 +16,7 @@
 #include <QPushButton>
 
 #include <cstddef>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -34,16 +35,14 @@ constexpr int kInputControls[] = {
 
 SinglePage::SinglePage(const PageServices& services)
     : m_services(services)
-    , m_picture(PicturePreview::EngineRenderer(services.engine))
+    , m_picture(PicturePreview::EngineRenderer(services.engine), [this] {
+        if (m_preview)
+            m_preview->update();
+    })
 {
 }
 
-SinglePage::~SinglePage()
-{
-    // The task's thread posts to this page as its last act; it must be done
-    // before the page stops being a QObject.
-    m_pConversion.reset();
-}
+SinglePage::~SinglePage() = default;
 
 void SinglePage::DoDataExchange(DataExchange& dx)
 {
@@ -90,10 +89,9 @@ bool SinglePage::OnInitDialog()
 
 void SinglePage::OnDestroy()
 {
-    if (m_pConversion) {
-        // The window is gone: no owner, no box.
-        EndConversion(nullptr);
-    }
+    // Its end finds the page destroyed: no owner, no box.
+    m_conversion.WaitForEnd();
+    m_picture.Finish();
     SaveSettings();
 }
 
@@ -152,7 +150,7 @@ void SinglePage::TakeInFile(const std::string& path)
     m_strInFile = path;
     m_nInType = static_cast<int>(TypeFromPath(m_strInFile));
     if (m_preview)
-        m_preview->repaint();
+        m_preview->update();
 }
 
 void SinglePage::OnOpenFolder()
@@ -164,7 +162,7 @@ void SinglePage::OnOpenFolder()
 
 void SinglePage::OnConvert()
 {
-    if (m_pConversion)
+    if (IsConverting())
         return;
     UpdateData(true);
     ConversionPlan plan = PlanConversion(m_strInFile, m_strOutDir, Flags());
@@ -184,25 +182,24 @@ void SinglePage::StartConversion(ConversionJob job)
 {
     SetInputsEnabled(false);
     setCursor(Qt::BusyCursor);
-    const unsigned serial = ++m_nConversionSerial;
     const std::size_t total = job.outputs.size();
     ShowOutputsDone(0, total);
-    // Called on the task's threads, which always end before the page does;
-    // the page handles the news on its own thread, in the order it came.
-    m_pConversion = std::make_unique<ConversionTask>(
-        *m_services.engine, std::move(job),
-        [this, serial] {
-            QMetaObject::invokeMethod(this, [this, serial] { OnConversionDone(serial); }, Qt::QueuedConnection);
+    m_convertingJob = std::move(job);
+    m_conversion.Start(
+        [this, engine = m_services.engine, job = m_convertingJob, total](const JobControl& control) {
+            // The engine's threads tell of each share done.
+            const auto progress = [this, &control, total](std::size_t handled) {
+                control.Post([this, handled, total] { ShowOutputsDone(handled, total); });
+            };
+            try {
+                return engine->RunWithProgress(job, progress);
+            } catch (const std::exception& e) {
+                return FailedConversionResult(job, std::string("the conversion stopped: ") + e.what());
+            } catch (...) {
+                return FailedConversionResult(job, "the conversion stopped");
+            }
         },
-        [this, serial, total](std::size_t handled) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, serial, handled, total] {
-                    if (m_pConversion && serial == m_nConversionSerial)
-                        ShowOutputsDone(handled, total);
-                },
-                Qt::QueuedConnection);
-        });
+        [this](ConversionResult result) { EndConversion(result); });
 }
 
 void SinglePage::ShowOutputsDone(std::size_t handled, std::size_t total)
@@ -211,24 +208,15 @@ void SinglePage::ShowOutputsDone(std::size_t handled, std::size_t total)
         convert->setText(QStringLiteral("%1 / %2").arg(handled).arg(total));
 }
 
-void SinglePage::OnConversionDone(unsigned serial)
+void SinglePage::EndConversion(const ConversionResult& result)
 {
-    // Late news of a conversion that OnDestroy already waited for.
-    if (!m_pConversion || serial != m_nConversionSerial)
-        return;
-    EndConversion(this);
-}
-
-void SinglePage::EndConversion(QWidget* owner)
-{
-    const ConversionResult result = m_pConversion->Wait();
-    const std::string message = ConversionMessage(m_pConversion->Job(), result);
-    m_pConversion.reset();
+    const std::string message = ConversionMessage(m_convertingJob, result);
+    m_convertingJob = ConversionJob();
     unsetCursor();
     if (auto* convert = GetDlgItemAs<QPushButton>(res::IDC_CONVERT))
         convert->setText(QStringLiteral("Convert"));
     SetInputsEnabled(true);
-    ShowConversionMessage(owner, message);
+    ShowConversionMessage(MessageOwner(), message);
     emit ConversionFinished();
 }
 
@@ -264,7 +252,7 @@ void SinglePage::DrawPreview(QPainter& painter, const QRect& clientRect, const s
 
 void SinglePage::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!m_pConversion && !DroppedPaths::Of(event->mimeData()).Empty())
+    if (!IsConverting() && !DroppedPaths::Of(event->mimeData()).Empty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -273,7 +261,7 @@ void SinglePage::dragEnterEvent(QDragEnterEvent* event)
 void SinglePage::dropEvent(QDropEvent* event)
 {
     const DroppedPaths dropped = DroppedPaths::Of(event->mimeData());
-    if (m_pConversion || dropped.Empty()) {
+    if (IsConverting() || dropped.Empty()) {
         event->ignore();
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConversionTask.h"
+#include "BackgroundJob.h"
 #include "PageBase.h"
 #include "PageServices.h"
 #include "PicturePreview.h"
@@ -27,13 +27,13 @@ class QPainter;
 // typed into the In File field is previewed after the next Open File, Open
 // Folder or Convert has read it and the page paints again.
 //
-// A conversion runs on the engine off the user-interface thread. Meanwhile
+// A conversion runs on the engine as a background job. Meanwhile
 // the page takes no input (its controls are disabled, the cursor is busy),
 // the Convert button reads how many of the ticked outputs are done ("3 / 9")
 // and the window keeps painting; the conversion's one message comes at its
 // end. Destroying the page during a conversion waits for the outputs in
-// flight (each is written whole or not at all); its message then goes to
-// standard error, as no window is left to show it.
+// flight (each is written whole or not at all) with the event loop running;
+// its message then goes to standard error, as no window is left to show it.
 // User-interface thread only.
 class SinglePage : public PageBase {
     Q_OBJECT
@@ -55,7 +55,7 @@ public:
     int LoadSettings();
     int SaveSettings();
 
-    bool IsConverting() const { return m_pConversion != nullptr; }
+    bool IsConverting() const { return m_conversion.IsRunning(); }
 
     const std::string& InFile() const { return m_strInFile; }
     const std::string& OutDir() const { return m_strOutDir; }
@@ -87,9 +87,8 @@ protected:
 private:
     void TakeInFile(const std::string& path);
     void StartConversion(ConversionJob job);
-    void OnConversionDone(unsigned serial);
     void ShowOutputsDone(std::size_t handled, std::size_t total);
-    void EndConversion(QWidget* owner);
+    void EndConversion(const ConversionResult& result);
     void SetInputsEnabled(bool enabled);
     void ShowConversionMessage(QWidget* owner, const std::string& text);
 
@@ -111,6 +110,6 @@ private:
     int m_nInType = 0;
 
     PicturePreview m_picture;
-    std::unique_ptr<ConversionTask> m_pConversion;
-    unsigned m_nConversionSerial = 0;
+    ConversionJob m_convertingJob;  // the running conversion's, for its message
+    BackgroundJob<ConversionResult> m_conversion;
 };

@@ -20,33 +20,15 @@ enum class ControlKind {
     ProgressBar,
 };
 
-// Style bits of templates and controls. Only those that change what a
-// control is or how it behaves are honoured by the builder; the others are
-// kept so a template reads like its resource.
+// The control style bits the builder honours: they change what a control is
+// or how it behaves.
 enum Style : std::uint32_t {
-    kChild = 1u << 0,
-    kPopup = 1u << 1,
-    kVisible = 1u << 2,
-    kCaption = 1u << 3,
-    kSysMenu = 1u << 4,
-    kMinimizeBox = 1u << 5,
-    kModalFrame = 1u << 6,
-    kSetFont = 1u << 7,
-    kAppWindow = 1u << 8,
-    kTabStop = 1u << 9,
-    kGroup = 1u << 10,
-    kBorder = 1u << 11,
-    kVScroll = 1u << 12,
-    kAutoHScroll = 1u << 13,
-    kMultiLine = 1u << 14,
-    kReadOnly = 1u << 15,
-    kDefPushButton = 1u << 16,
-    kNotify = 1u << 17,
-    kSort = 1u << 18,
-    kNoIntegralHeight = 1u << 19,
-    kDropDownList = 1u << 20,
-    kStaticEdge = 1u << 21,
-    kTransparent = 1u << 22,
+    kTabStop = 1u << 0,
+    kBorder = 1u << 1,
+    kVScroll = 1u << 2,
+    kMultiLine = 1u << 3,
+    kReadOnly = 1u << 4,
+    kDefPushButton = 1u << 5,
 };
 
 // x, y, width, height in dialog units.
@@ -69,7 +51,6 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id = 0;
     std::string caption;
-    std::uint32_t styles = 0;
     int cx = 0;  // client size in dialog units
     int cy = 0;
     std::vector<ControlTemplate> controls;  // in tab order

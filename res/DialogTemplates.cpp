@@ -27,14 +27,13 @@ DialogTemplate AboutBoxTemplate()
     DialogTemplate t;
     t.id = IDD_ABOUTBOX;
     t.caption = "About Tessaglyph";
-    t.styles = kPopup | kCaption | kSysMenu | kModalFrame | kSetFont;
     t.cx = 235;
     t.cy = 55;
     t.controls = {
         Control(IDC_STATIC, K::Icon, "", 0, {11, 17, 20, 20}),
         Control(IDC_STATIC, K::Text, ProductNameAndVersion() + " ", 0, {40, 10, 119, 8}),
         Control(IDC_STATIC, K::Text, kMakerNotice, 0, {40, 25, 187, 8}),
-        Control(IDC_ABOUTBOX_OK, K::PushButton, "OK", kDefPushButton | kTabStop | kGroup, {178, 7, 50, 14}),
+        Control(IDC_ABOUTBOX_OK, K::PushButton, "OK", kDefPushButton | kTabStop, {178, 7, 50, 14}),
     };
     return t;
 }
@@ -44,7 +43,6 @@ DialogTemplate MainTemplate()
     DialogTemplate t;
     t.id = IDD_MAIN;
     t.caption = "Tessaglyph";
-    t.styles = kPopup | kVisible | kCaption | kSysMenu | kMinimizeBox | kModalFrame | kSetFont | kAppWindow;
     t.cx = 360;
     t.cy = 240;
     return t;
@@ -52,22 +50,21 @@ DialogTemplate MainTemplate()
 
 DialogTemplate SingleTemplate()
 {
-    constexpr std::uint32_t kEdit = kAutoHScroll | kBorder | kTabStop;
+    constexpr std::uint32_t kEdit = kBorder | kTabStop;
     DialogTemplate t;
     t.id = IDD_SINGLE;
-    t.styles = kChild | kSetFont;
     t.cx = 340;
     t.cy = 210;
     t.controls = {
         Control(IDC_PREVIEW, K::BlackFrame, "", 0, {1, 0, 169, 153}),
-        Control(IDC_STATIC, K::Text, "In File:", kGroup, {3, 171, 57, 8}),
+        Control(IDC_STATIC, K::Text, "In File:", 0, {3, 171, 57, 8}),
         Control(IDC_IN_FILE, K::Edit, "", kEdit, {66, 170, 219, 14}),
         Control(IDC_OPEN_FILE, K::PushButton, "Open File", kTabStop, {289, 170, 50, 14}),
-        Control(IDC_STATIC, K::Text, "Out Folder:", kGroup, {4, 191, 58, 8}),
+        Control(IDC_STATIC, K::Text, "Out Folder:", 0, {4, 191, 58, 8}),
         Control(IDC_OUT_DIR, K::Edit, "", kEdit, {66, 190, 220, 14}),
         Control(IDC_OPEN_FOLDER, K::PushButton, "Open Folder", kTabStop, {290, 190, 49, 14}),
         Control(IDC_STATIC, K::GroupBox, "", 0, {185, 19, 154, 95}),
-        Control(IDC_STATIC, K::Text, "Out File Type:", kGroup, {185, 7, 99, 8}),
+        Control(IDC_STATIC, K::Text, "Out File Type:", 0, {185, 7, 99, 8}),
         Control(IDC_CONVERT, K::PushButton, "Convert", kTabStop, {185, 121, 154, 30}),
         Control(IDC_CHECK_BMP, K::CheckBox, "bmp", kTabStop, {189, 31, 28, 10}),
         Control(IDC_CHECK_JPG, K::CheckBox, "jpg", kTabStop, {248, 31, 28, 10}),
@@ -86,23 +83,22 @@ DialogTemplate BatchTemplate()
 {
     DialogTemplate t;
     t.id = IDD_BATCH;
-    t.styles = kChild | kSetFont;
     t.cx = 340;
     t.cy = 210;
     ControlTemplate combo =
-        Control(IDC_OUT_TYPE, K::ComboBox, "", kDropDownList | kVScroll | kTabStop, {76, 157, 77, 133});
+        Control(IDC_OUT_TYPE, K::ComboBox, "", kVScroll | kTabStop, {76, 157, 77, 133});
     combo.items = {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW"};
     t.controls = {
         Control(IDC_PREVIEW, K::BlackFrame, "", 0, {1, 0, 169, 153}),
         Control(IDC_CONVERT, K::PushButton, "Convert", kTabStop, {282, 193, 57, 16}),
         Control(IDC_FILE_LIST, K::ListBox, "",
-                kNotify | kSort | kNoIntegralHeight | kVScroll | kBorder | kTabStop, {186, 20, 151, 132}),
+                kVScroll | kBorder | kTabStop, {186, 20, 151, 132}),
         Control(IDC_ADD_FILE, K::PushButton, "AddFile", kTabStop, {186, 0, 57, 14}),
         Control(IDC_ADD_FOLDER, K::PushButton, "AddFolder", kTabStop, {281, 0, 57, 14}),
         Control(IDC_STATIC, K::Text, "Out File Type:", 0, {0, 159, 69, 10}),
         combo,
         Control(IDC_STATIC, K::Text, "Out Folder:", 0, {1, 179, 60, 10}),
-        Control(IDC_OUT_DIR, K::Edit, "", kAutoHScroll | kBorder | kTabStop, {76, 175, 197, 14}),
+        Control(IDC_OUT_DIR, K::Edit, "", kBorder | kTabStop, {76, 175, 197, 14}),
         Control(IDC_BATCH_OPEN_FOLDER, K::PushButton, "Open Folder", kTabStop, {282, 175, 57, 14}),
         Control(IDC_PROGRESS, K::ProgressBar, "Progress1", kBorder, {0, 196, 274, 14}),
         Control(IDC_DELETE, K::PushButton, "Delete", kTabStop, {189, 156, 57, 14}),
@@ -115,18 +111,17 @@ DialogTemplate AboutTemplate()
 {
     DialogTemplate t;
     t.id = IDD_ABOUT;
-    t.styles = kChild | kSetFont;
     t.cx = 340;
     t.cy = 210;
     t.controls = {
         Control(IDC_ABOUT_ICON, K::Icon, "", 0, {13, 12, 20, 20}),
-        Control(IDC_INFO, K::Edit, "", kMultiLine | kReadOnly | kAutoHScroll | kBorder | kTabStop, {0, 72, 339, 137}),
+        Control(IDC_INFO, K::Edit, "", kMultiLine | kReadOnly | kBorder | kTabStop, {0, 72, 339, 137}),
         Control(IDC_STATIC, K::Text, ProductNameAndVersion(), 0, {71, 11, 254, 8}),
         Control(IDC_STATIC, K::Text, kMakerNotice, 0, {71, 24, 254, 8}),
         Control(IDC_WEBSITE, K::Text, kHomepage, 0, {142, 37, 197, 8}),
         Control(IDC_STATIC, K::Text, "WebSite:", 0, {72, 38, 50, 8}),
         Control(IDC_GET_NEW_VERSION, K::PushButton, "Get New Version",
-                kDefPushButton | kTabStop | kStaticEdge | kTransparent, {71, 51, 77, 14}),
+                kDefPushButton | kTabStop, {71, 51, 77, 14}),
     };
     return t;
 }

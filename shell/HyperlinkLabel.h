@@ -58,7 +58,6 @@ public:
     bool IsHovering() const { return m_bHover; }
     bool IsVisited() const { return m_bVisited; }
     int UnderlineMode() const { return m_nUnderlineMode; }
-    bool IsAttached() const { return m_bAttached; }
 
     // The text colour for the current state: hover, else visited, else link.
     QColor CtlColor() const;

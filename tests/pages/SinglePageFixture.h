@@ -5,6 +5,7 @@
 
 #include "PageFixture.h"
 #include "ResourceIds.h"
+#include "WaitUntil.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -32,7 +33,13 @@ protected:
 
     QLineEdit* Edit(int id) const { return m_page->GetDlgItemAs<QLineEdit>(id); }
     QCheckBox* Check(int id) const { return m_page->GetDlgItemAs<QCheckBox>(id); }
-    QImage GrabFrame() const { return Frame()->grab().toImage(); }
+    // The frame once the preview it asked for has come.
+    QImage GrabFrame() const
+    {
+        Frame()->grab();
+        EXPECT_TRUE(WaitUntil([this] { return !m_page->Preview().Waiting(); }));
+        return Frame()->grab().toImage();
+    }
 };
 
 // Colours compared with a little room for the scaler's rounding.

@@ -18,45 +18,37 @@ FileStamp StampOf(const std::string& path)
     return stamp;
 }
 
-PreviewCache::PreviewCache(Renderer render, std::size_t capacity)
-    : m_render(std::move(render))
-    , m_nCapacity(std::max<std::size_t>(1, capacity))
+PreviewCache::PreviewCache(std::size_t capacity)
+    : m_nCapacity(std::max<std::size_t>(1, capacity))
 {
 }
 
-std::shared_ptr<const PreviewResult> PreviewCache::Get(const PreviewRequest& request)
+std::shared_ptr<const PreviewResult> PreviewCache::Find(const PreviewRequest& request, const FileStamp& stamp)
 {
-    const FileStamp stamp = StampOf(request.path);
-    const auto same = [&](const Entry& e) {
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) {
         return e.path == request.path && e.stamp == stamp && e.areaWidth == request.areaWidth &&
                e.areaHeight == request.areaHeight;
-    };
-    const auto found = std::find_if(m_entries.begin(), m_entries.end(), same);
-    if (found != m_entries.end()) {
-        ++m_nHits;
-        Entry entry = std::move(*found);
-        m_entries.erase(found);
-        m_entries.push_front(std::move(entry));
-        return m_entries.front().result;
-    }
+    });
+    if (found == m_entries.end())
+        return nullptr;
+    Entry entry = std::move(*found);
+    m_entries.erase(found);
+    m_entries.push_front(std::move(entry));
+    return m_entries.front().result;
+}
 
-    ++m_nMisses;
-    auto result = std::make_shared<PreviewResult>();
-    if (m_render)
-        *result = m_render(request);
-    else
-        result->error = "no preview renderer";
-    // An older preview of the same picture in the same area is stale now.
+void PreviewCache::Put(const PreviewRequest& request, const FileStamp& stamp,
+                       std::shared_ptr<const PreviewResult> result)
+{
     m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
                                    [&](const Entry& e) {
                                        return e.path == request.path && e.areaWidth == request.areaWidth &&
                                               e.areaHeight == request.areaHeight;
                                    }),
                     m_entries.end());
-    m_entries.push_front(Entry{request.path, stamp, request.areaWidth, request.areaHeight, result});
+    m_entries.push_front(Entry{request.path, stamp, request.areaWidth, request.areaHeight, std::move(result)});
     while (m_entries.size() > m_nCapacity)
         m_entries.pop_back();
-    return result;
 }
 
 void PreviewCache::Clear()

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,28 +26,28 @@ FileStamp StampOf(const std::string& path);
 
 // Keeps the last few rendered previews, so a repaint of the same picture in
 // the same area draws the kept pixels instead of decoding the file again. A
-// kept preview is reused while the path, the file's size and modification
-// time and the area size are all unchanged; a file changed on disk renders
-// again. Failures are kept too: a file that does not load is not decoded on
-// every repaint, until it changes.
+// kept preview is found while the path, the file's size and modification
+// time and the area size are all unchanged; a file changed on disk is not
+// found, so it renders again. Failures are kept too: a file that does not
+// load is not decoded on every repaint, until it changes.
 //
-// Not thread-safe: one caller (a page's paint handling) uses it.
+// Not thread-safe: one caller (a page's preview) uses it.
 class PreviewCache {
 public:
-    using Renderer = std::function<PreviewResult(const PreviewRequest&)>;
-
-    // `render` makes a preview when none is kept (the engine's preview job);
     // `capacity` previews are kept, the least recently used dropped first.
-    explicit PreviewCache(Renderer render, std::size_t capacity = 4);
+    explicit PreviewCache(std::size_t capacity = 4);
 
-    // The preview of `request`, kept or freshly rendered. Never null.
-    std::shared_ptr<const PreviewResult> Get(const PreviewRequest& request);
+    // The preview of `request` made from the file as `stamp` tells it, or
+    // null when none is kept.
+    std::shared_ptr<const PreviewResult> Find(const PreviewRequest& request, const FileStamp& stamp);
+
+    // Keeps `result`, rendered from the file as it was at `stamp`; an older
+    // preview of the same picture in the same area is stale and goes.
+    void Put(const PreviewRequest& request, const FileStamp& stamp, std::shared_ptr<const PreviewResult> result);
 
     // Drops every kept preview.
     void Clear();
 
-    std::size_t Hits() const { return m_nHits; }
-    std::size_t Misses() const { return m_nMisses; }
     std::size_t Size() const { return m_entries.size(); }
 
 private:
@@ -60,9 +59,6 @@ private:
         std::shared_ptr<const PreviewResult> result;
     };
 
-    Renderer m_render;
     std::size_t m_nCapacity;
     std::deque<Entry> m_entries;  // most recently used first
-    std::size_t m_nHits = 0;
-    std::size_t m_nMisses = 0;
 };
