@@ -2,22 +2,6 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
-// One stat for every repaint: the stamp is only compared, never shown.
-FileStamp StampOf(const std::string& path)
-{
-    FileStamp stamp;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return stamp;
-    stamp.exists = true;
-    if (S_ISREG(info.st_mode))
-        stamp.size = static_cast<std::uintmax_t>(info.st_size);
-    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
 PreviewCache::PreviewCache(std::size_t capacity)
     : m_nCapacity(std::max<std::size_t>(1, capacity))
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileIo.h"
+
 #include "PreviewJob.h"
 
 #include <cstddef>
@@ -10,20 +12,6 @@
 
 // What a preview depends on besides the area: the file as it is now. A file
 // that cannot be looked at has exists == false.
-struct FileStamp {
-    bool exists = false;
-    std::uintmax_t size = 0;
-    std::int64_t modified = 0;  // nanoseconds since the epoch
-
-    bool operator==(const FileStamp& other) const
-    {
-        return exists == other.exists && size == other.size && modified == other.modified;
-    }
-};
-
-// Looks at the file; never throws.
-FileStamp StampOf(const std::string& path);
-
 // Keeps the last few rendered previews, so a repaint of the same picture in
 // the same area draws the kept pixels instead of decoding the file again. A
 // kept preview is found while the path, the file's size and modification

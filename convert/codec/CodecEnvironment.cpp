@@ -1,13 +1,13 @@
 #include "CodecEnvironment.h"
 
+#include "SystemInfo.h"
+
 #include <Magick++.h>
 
 #include <algorithm>
 #include <limits>
 #include <mutex>
 
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -27,20 +27,17 @@ constexpr bool kUnderAddressSanitizer = false;
 
 MagickCore::MagickSizeType PhysicalMemory()
 {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return 4096 * kMiB;
-    return static_cast<MagickCore::MagickSizeType>(pages) * static_cast<MagickCore::MagickSizeType>(pageSize);
+    const std::uint64_t bytes = PhysicalMemoryBytes();
+    return bytes == 0 ? 4096 * kMiB : static_cast<MagickCore::MagickSizeType>(bytes);
 }
 
 // Two thirds of the process's data size limit, or nothing when it has none.
 MagickCore::MagickSizeType ShareOfDataLimit()
 {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_DATA, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+    const std::uint64_t limit = DataSizeLimit();
+    if (limit == 0)
         return std::numeric_limits<MagickCore::MagickSizeType>::max();
-    return static_cast<MagickCore::MagickSizeType>(limit.rlim_cur) / 3 * 2;
+    return static_cast<MagickCore::MagickSizeType>(limit) / 3 * 2;
 }
 
 void ApplyLimits()
@@ -80,14 +77,5 @@ bool CapProcessMemory(std::uint64_t bytes)
 {
     if (kUnderAddressSanitizer)
         return true;  // its shadow memory counts as data and is far larger than any cap
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_DATA, &limit) != 0)
-        return false;
-    // Never raise a lower limit someone else set.
-    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= bytes)
-        return true;
-    limit.rlim_cur = static_cast<rlim_t>(bytes);
-    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < limit.rlim_cur)
-        limit.rlim_cur = limit.rlim_max;
-    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+    return CapDataSize(bytes);
 }

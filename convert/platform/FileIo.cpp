@@ -369,6 +369,20 @@ bool ReplaceFile(const std::string& path, std::string_view bytes)
            file.Close();
 }
 
+// One stat: a repaint asks for it every time.
+FileStamp StampOf(const std::string& path)
+{
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    if (S_ISREG(info.st_mode))
+        stamp.size = static_cast<std::uintmax_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 PathIdentity IdentifyPath(const std::string& path)
 {
     PathIdentity identity;

@@ -60,6 +60,22 @@ struct PathIdentity {
     FileId target;           // what a link points to, when hasTarget
 };
 
+// Enough of a file's state to tell that it changed: size and modification
+// time.
+struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds since the epoch
+
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && size == other.size && modified == other.modified;
+    }
+};
+
+// Looks at the file (following links); never throws.
+FileStamp StampOf(const std::string& path);
+
 // Asks the file system about `path`, not following a link but saying where
 // it points.
 PathIdentity IdentifyPath(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,4 +62,25 @@ std::uint64_t PhysicalMemoryBytes()
     if (pages <= 0 || pageSize <= 0)
         return 0;
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+std::uint64_t DataSizeLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0;
+    return static_cast<std::uint64_t>(limit.rlim_cur);
+}
+
+bool CapDataSize(std::uint64_t bytes)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0)
+        return false;
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= bytes)
+        return true;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < limit.rlim_cur)
+        limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
 }

@@ -25,5 +25,12 @@ bool IsWritableFolder(const std::string& path);
 // ("No such file or directory").
 std::string WhyNotExecutable(const std::string& program);
 
+// The most data memory this process may take (RLIMIT_DATA); 0 when unlimited.
+std::uint64_t DataSizeLimit();
+
+// Lowers that limit to `bytes` (never raises one someone else set lower);
+// false when it cannot be set.
+bool CapDataSize(std::uint64_t bytes);
+
 // The machine's physical memory in bytes; 0 when it cannot be told.
 std::uint64_t PhysicalMemoryBytes();
