@@ -5,7 +5,7 @@
 # The picture types the window opens ("Open with" in file managers), as
 # shared-mime-info names them for the extensions the program reads.
 set(TESSAGLYPH_PICTURE_MIME_TYPES
-  image/bmp image/gif image/jpeg image/png image/vnd.microsoft.icon image/x-win-bitmap
+  image/bmp image/x-dib image/gif image/jpeg image/png image/vnd.microsoft.icon image/x-win-bitmap
   image/tiff image/vnd.zbrush.pcx image/webp image/heif
   image/x-portable-anymap image/x-portable-pixmap image/x-portable-graymap image/x-portable-bitmap
   image/x-tga

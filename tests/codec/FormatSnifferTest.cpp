@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -85,6 +86,28 @@ TEST(ReadableFormatsTest, ReadmeListsTheTableOfReadableFormats)
     readme << file.rdbuf();
     EXPECT_NE(readme.str().find(ReadmeFormatTable()), std::string::npos)
         << "README.md's table of readable formats is out of step; it should read:\n" << ReadmeFormatTable();
+}
+
+// The desktop entry's MimeType line is made from the list in
+// cmake/Install.cmake, which must name exactly the table's types.
+TEST(ReadableFormatsTest, DesktopEntryDeclaresTheTablesMimeTypes)
+{
+    std::ifstream file(TESSAGLYPH_SOURCE_DIR "/cmake/Install.cmake");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string cmake = text.str();
+    const std::size_t start = cmake.find("set(TESSAGLYPH_PICTURE_MIME_TYPES");
+    ASSERT_NE(start, std::string::npos);
+    std::stringstream list(cmake.substr(start, cmake.find(')', start) - start));
+    std::set<std::string> declared;
+    for (std::string word; list >> word;) {
+        if (word.rfind("image/", 0) == 0)
+            declared.insert(word);
+    }
+    std::set<std::string> read;
+    for (const ReadableFormat& format : ReadableFormats())
+        read.insert(format.mimeTypes.begin(), format.mimeTypes.end());
+    EXPECT_EQ(declared, read);
 }
 
 }  // namespace
