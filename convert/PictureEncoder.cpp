@@ -96,6 +96,10 @@ const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const 
     case kTypeTga:
         work.depth(8);
         work.compressType(MagickCore::NoCompression);
+        // The writer always stores the top row first but sets the header's
+        // top-left origin bit only for this orientation; without it readers
+        // that honour the bit show the picture upside down.
+        work.orientation(MagickCore::TopLeftOrientation);
         return "TGA";
     case kTypeRaw:
         FlattenOntoWhite(work);

@@ -183,6 +183,68 @@ TEST_F(ImageCodecTest, TurnsThePictureUprightByItsExifOrientation)
     }
 }
 
+// Blue with the top quarter red, so the top row is told from the bottom one.
+Magick::Image RedTopPicture(std::size_t width, std::size_t height)
+{
+    Magick::Image picture(Magick::Geometry(width, height), Magick::Color("blue"));
+    for (std::size_t y = 0; y < height / 4; ++y) {
+        for (std::size_t x = 0; x < width; ++x)
+            picture.pixelColor(x, y, Magick::Color("red"));
+    }
+    return picture;
+}
+
+struct TgaInput {
+    const char* name;
+    const char* magick;
+    std::uint16_t exifOrientation;  // 0: none
+};
+
+class TgaOriginTest : public testing::TestWithParam<TgaInput> {
+protected:
+    ScratchFolder folder;
+};
+
+// A reader that honours the header's origin bit (bit 5 of byte 17: the first
+// stored row is the top one) must show every TGA output the right way up.
+TEST_P(TgaOriginTest, TopRowIsStoredWhereTheHeaderSaysTheTopIs)
+{
+    const TgaInput& input = GetParam();
+    const std::string path = folder.File(input.name);
+    if (input.exifOrientation == 6) {
+        Magick::Image stored = RedTopPicture(32, 24);
+        stored.rotate(-90);  // shown turned a quarter clockwise: red on top again
+        SaveJpegWithOrientation(stored, 6, path);
+    } else {
+        SavePicture(RedTopPicture(32, 24), input.magick, path);
+    }
+    ImageCodec codec(path, TypeFromPath(path));
+    ASSERT_TRUE(codec.Save(folder.File("out.tga"), kTypeTga)) << codec.GetLastError();
+
+    // Uncompressed, no id: true colour (type 2) or 8-bit indices into 24-bit colours (type 1).
+    const std::vector<std::uint8_t> tga = ReadAll(folder.File("out.tga"));
+    ASSERT_GE(tga.size(), 18u);
+    ASSERT_TRUE(tga[2] == 1 || tga[2] == 2) << int{tga[2]};
+    ASSERT_EQ(tga[17] & 0x10, 0);  // left to right
+    const bool topFirst = (tga[17] & 0x20) != 0;
+    const std::size_t colours = tga[1] == 1 ? (tga[5] | tga[6] << 8) * 3u : 0;
+    const std::size_t pixelBytes = tga[2] == 1 ? 1 : 3;
+    const std::size_t topRow = 18 + colours + (topFirst ? 0 : 23u * 32u * pixelBytes);
+    ASSERT_EQ(tga.size(), 18u + colours + 32u * 24u * pixelBytes);
+    const std::size_t bgr = tga[2] == 1 ? 18 + tga[topRow] * 3u : topRow;
+    EXPECT_GT(tga[bgr + 2], 200) << "red";
+    EXPECT_LT(tga[bgr], 60) << "blue";
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, TgaOriginTest,
+                         testing::Values(TgaInput{"in.png", "PNG", 0}, TgaInput{"in.bmp", "BMP3", 0},
+                                         TgaInput{"in.gif", "GIF", 0}, TgaInput{"in.pcx", "PCX", 0},
+                                         TgaInput{"in.jpg", "JPEG", 0}, TgaInput{"turned.jpg", "JPEG", 6},
+                                         TgaInput{"in.tif", "TIFF", 0}),
+                         [](const testing::TestParamInfo<TgaInput>& param) {
+                             return std::string(param.param.magick) + std::to_string(param.param.exifOrientation);
+                         });
+
 TEST_F(ImageCodecTest, ReadsPathsThatImageMagickWouldInterpret)
 {
     for (const char* name : {"pic [0].png", "pic%d.png", "~pic.png", "msl:pic.png", "png:pic", "pic*?.png"}) {
