@@ -3,6 +3,7 @@
 #include "CameraRawReader.h"
 #include "CodecEnvironment.h"
 #include "FormatSniffer.h"
+#include "GreyAlphaTga.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
@@ -80,6 +81,18 @@ bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t m
     picture.fullWidth = raw.fullWidth;
     picture.fullHeight = raw.fullHeight;
     picture.reduced = raw.width != raw.fullWidth || raw.height != raw.fullHeight;
+    return true;
+}
+
+bool DecodeGreyAlphaTga(const std::uint8_t* data, std::size_t size, DecodedPicture& picture, std::string& error)
+{
+    GreyAlphaPicture tga;
+    if (!ReadGreyAlphaTga(data, size, tga, error))
+        return false;
+    picture.image = Magick::Image(tga.width, tga.height, "RGBA", Magick::CharPixel, tga.rgba.data());
+    picture.fullWidth = tga.width;
+    picture.fullHeight = tga.height;
+    picture.damage = tga.damage;
     return true;
 }
 
@@ -173,7 +186,10 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
             error = "it is not a picture format this program reads";
             return false;
         }
-        if (!DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
+        // ImageMagick 6 reads grey with alpha as 5-5-5 colour.
+        const bool greyAlphaTga = std::strcmp(coder, "TGA") == 0 && IsGreyAlphaTga(data, size);
+        if (greyAlphaTga ? !DecodeGreyAlphaTga(data, size, picture, error)
+                         : !DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
             return false;
     }
     Normalise(picture.image);

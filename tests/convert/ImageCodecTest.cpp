@@ -256,6 +256,50 @@ TEST_F(ImageCodecTest, ReadsPathsThatImageMagickWouldInterpret)
     }
 }
 
+// TGA types 3 and 11 with 16 bits a pixel: a grey byte and an alpha byte.
+std::vector<std::uint8_t> GreyAlphaTga(bool runLength, bool topFirst)
+{
+    // Three by two pixels (grey, alpha), top row first: A A B / C D D.
+    const std::uint8_t a[2] = {200, 255}, b[2] = {100, 0}, c[2] = {50, 128}, d[2] = {0, 255};
+    std::vector<std::uint8_t> tga = {0, 0, static_cast<std::uint8_t>(runLength ? 11 : 3), 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     3, 0, 2, 0, 16, static_cast<std::uint8_t>((topFirst ? 0x20 : 0) | 8)};
+    auto put = [&](const std::uint8_t* pixel) { tga.insert(tga.end(), pixel, pixel + 2); };
+    auto row = [&](bool top) {
+        if (!runLength) {
+            for (const std::uint8_t* pixel : top ? std::vector{a, a, b} : std::vector{c, d, d})
+                put(pixel);
+        } else if (top) {
+            tga.push_back(0x81);  // a run of two
+            put(a);
+            tga.push_back(0x00);  // one as it is
+            put(b);
+        } else {
+            tga.push_back(0x00);
+            put(c);
+            tga.push_back(0x81);
+            put(d);
+        }
+    };
+    row(topFirst);
+    row(!topFirst);
+    return tga;
+}
+
+TEST_F(ImageCodecTest, ReadsGreyTgaWithTransparency)
+{
+    for (const bool runLength : {false, true}) {
+        for (const bool topFirst : {false, true}) {
+            SCOPED_TRACE(std::to_string(runLength) + std::to_string(topFirst));
+            WriteFile(folder.File("grey.tga"), GreyAlphaTga(runLength, topFirst));
+            ImageCodec codec(folder.File("grey.tga"), kTypeTga);
+            std::vector<std::uint8_t> rgba;
+            ASSERT_TRUE(codec.Draw(3, 2, rgba)) << codec.GetLastError();
+            EXPECT_EQ(rgba, (std::vector<std::uint8_t>{200, 200, 200, 255, 200, 200, 200, 255, 100, 100, 100, 0,
+                                                       50, 50, 50, 128, 0, 0, 0, 255, 0, 0, 0, 255}));
+        }
+    }
+}
+
 // --- Refusing what is not a picture --------------------------------------
 
 TEST_F(ImageCodecTest, RefusesScriptsDrawingsAndTextWithAReason)
