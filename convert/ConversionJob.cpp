@@ -54,6 +54,7 @@ ConversionResult RunConversionJob(const ConversionJob& job)
     try {
         ImageCodec decoded;
         result.decoded = decoded.Load(job.inputPath, job.inputType);
+        result.damage = decoded.GetDamage();
         if (!result.decoded) {
             result.decodeError = decoded.GetLastError();
             for (OutputResult& output : result.outputs)
@@ -84,6 +85,11 @@ ConversionResult RunConversionJob(const ConversionJob& job)
         }
     }
     return result;
+}
+
+std::string DamagedPictureReason(const std::string& damage, bool anyWritten)
+{
+    return "the picture is damaged (" + damage + ")" + (anyWritten ? "; what could be read was written" : "");
 }
 
 ConversionResult FailedConversionResult(const ConversionJob& job, const std::string& reason)

@@ -32,6 +32,7 @@ struct ConversionResult {
     bool decoded = false;
     std::string decodeError;            // why the input could not be read
     std::vector<OutputResult> outputs;  // one per request, in request order
+    std::string damage;                 // when decoded: what the decoder said was damaged, or ""
 };
 
 // Runs a job in this process. Never throws. An output whose path is the input
@@ -39,6 +40,11 @@ struct ConversionResult {
 // the JPG preparation of both conversions: true colour unless the picture is
 // grey, quality 90.
 ConversionResult RunConversionJob(const ConversionJob& job);
+
+// The line for an input whose picture came damaged:
+// "the picture is damaged (<damage>); what could be read was written", the
+// last part only when an output was written.
+std::string DamagedPictureReason(const std::string& damage, bool anyWritten);
 
 // A job none of whose outputs was written, for the same reason: the input
 // could not be read, or whatever was to run the job failed.

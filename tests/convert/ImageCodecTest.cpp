@@ -341,7 +341,7 @@ TEST_F(ImageCodecTest, RefusesMissingEmptyAndSpecialFiles)
     }
 }
 
-TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
+TEST_F(ImageCodecTest, RefusesWhatGivesNoPictureAndNamesTheDamageOfWhatDoes)
 {
     SavePicture(ColourPicture(64, 64), "PNG", folder.File("whole.png"));
     std::vector<std::uint8_t> bytes = ReadAll(folder.File("whole.png"));
@@ -362,6 +362,23 @@ TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
     ImageCodec jpeg(folder.File("cut.jpg"), kTypeJpg);
     EXPECT_TRUE(jpeg.IsValid()) << jpeg.GetLastError();
     EXPECT_EQ(jpeg.GetWidth(), 64u);
+    EXPECT_EQ(jpeg.GetDamage(), "premature end of JPEG file");
+    EXPECT_EQ(ImageCodec(folder.File("whole.jpg"), kTypeJpg).GetDamage(), "");
+
+    // ImageMagick raises an error for these BMPs, yet gives the whole
+    // picture: a wrong file size field, a trailing byte.
+    SavePicture(ColourPicture(30, 20), "BMP3", folder.File("whole.bmp"));
+    bytes = ReadAll(folder.File("whole.bmp"));
+    bytes[2] ^= 0x40;
+    WriteFile(folder.File("size-field.bmp"), bytes);
+    bytes[2] ^= 0x40;
+    bytes.push_back(0);
+    WriteFile(folder.File("trailing.bmp"), bytes);
+    for (const char* name : {"size-field.bmp", "trailing.bmp"}) {
+        ImageCodec bmp(folder.File(name), kTypeBmp);
+        EXPECT_TRUE(bmp.IsValid()) << name << ": " << bmp.GetLastError();
+        EXPECT_EQ(bmp.GetDamage(), "") << name;
+    }
 }
 
 TEST_F(ImageCodecTest, RefusesDecompressionBombsBeforeDecoding)

@@ -1,6 +1,7 @@
 // tessaglyph-convert as a script sees it: exit status, messages, outputs.
 #include "EngineTestSupport.h"
 #include "ScratchFolder.h"
+#include "TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,26 @@ TEST_F(CliTest, NamesEachFailedFileOnStandardErrorAndExitsOne)
     EXPECT_EQ(lines[3], "Convert picture failed.");
     EXPECT_EQ(lines[4], "1 of 4 pictures were written.");
     EXPECT_TRUE(fs::exists(dir / "out/good.bmp"));
+}
+
+// The decoder's complaint travels from the worker to the summary; what it
+// could read is written in every format, GIF too.
+TEST_F(CliTest, WritesADamagedPictureAndReportsItDamaged)
+{
+    Magick::Image noisy = ColourPicture(64, 64);
+    noisy.addNoise(MagickCore::GaussianNoise);
+    fs::create_directories(dir / "in");
+    fs::create_directory(dir / "out");
+    SavePicture(noisy, "JPEG", dir / "in/whole.jpg");
+    std::vector<std::uint8_t> bytes = ReadAll(dir / "in/whole.jpg");
+    bytes.resize(bytes.size() * 3 / 4);
+    WriteFile(dir / "in/cut.jpg", bytes);
+    const CliRun run = Cli("-f gif,bmp,png --jobs 2 -o out in/cut.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "in/cut.jpg: the picture is damaged (premature end of JPEG file); what could be read was "
+                       "written\nConvert picture failed.\n1 of 1 picture was written.\n");
+    for (const char* name : {"out/cut.gif", "out/cut.bmp", "out/cut.png"})
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
 TEST_F(CliTest, ScansAFolderTreeAsAddFolderDoes)
