@@ -202,7 +202,12 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
 void Normalise(Magick::Image& image)
 {
     image.quiet(true);
+    const MagickCore::OrientationType stored = image.orientation();
     image.autoOrient();
+    // Turning keeps the page geometry of the stored picture, which for some
+    // orientations lies at negative offsets that writers refuse (TIFF).
+    if (stored != MagickCore::UndefinedOrientation && stored != MagickCore::TopLeftOrientation)
+        image.page(Magick::Geometry(0, 0, 0, 0));
     // The EXIF block travels into the outputs; it must not turn them again.
     MagickCore::SyncImageProfiles(image.image());
     // Linear data (a PNG with gamma 1.0, CMYK, YCbCr, Lab) is encoded as

@@ -45,6 +45,16 @@ void ClearTiffPadding(Magick::Blob& encoded)
     encoded.update(cleared.data(), cleared.size());
 }
 
+// ImageMagick's TIFF reader refuses a file smaller than 1/2.53 of one row of
+// pixels (a guard against bombs), which a wide, flat picture compresses
+// below; such a picture is stored uncompressed so every reader takes it.
+bool CompressesPastTiffReaders(const Magick::Image& work, const Magick::Blob& encoded)
+{
+    const std::uint64_t samples = (work.colorSpace() == MagickCore::GRAYColorspace ? 1 : 3) + (work.matte() ? 1 : 0);
+    const std::uint64_t rowBytes = std::uint64_t{work.columns()} * samples * (work.depth() > 8 ? 2 : 1);
+    return work.compressType() != MagickCore::NoCompression && encoded.length() * 3 < rowBytes;
+}
+
 const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const EncodeOptions& options)
 {
     switch (typeCode) {
@@ -132,6 +142,10 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
     if (encoded.length() == 0) {
         error = "the picture cannot be encoded";
         return false;
+    }
+    if (typeCode == kTypeTif && CompressesPastTiffReaders(work, encoded)) {
+        work.compressType(MagickCore::NoCompression);
+        work.write(&encoded);
     }
     if (typeCode == kTypeTif)
         ClearTiffPadding(encoded);

@@ -109,6 +109,23 @@ TEST_F(CliTest, WritesADamagedPictureAndReportsItDamaged)
         EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
+// A flat picture this wide compresses below what ImageMagick's TIFF reader
+// accepts; the TIF written must still read back.
+TEST_F(CliTest, WritesTiffsOfWidePicturesThatReadBack)
+{
+    std::string ppm = "P6\n65535 2\n255\n";
+    ppm.append(65535u * 2u * 3u, '\x40');
+    fs::create_directories(dir / "in");
+    fs::create_directory(dir / "out");
+    fs::create_directory(dir / "again");
+    WriteFile(dir / "in/wide.ppm", ppm);
+    const CliRun first = Cli("-f tif -o out in/wide.ppm");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const CliRun back = Cli("-f raw -o again out/wide.tif");
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(ReadFile(dir / "again/wide.raw"), ppm.substr(ppm.size() - 65535u * 2u * 3u));
+}
+
 TEST_F(CliTest, ScansAFolderTreeAsAddFolderDoes)
 {
     for (const char* name : {"tree/a.bmp", "tree/b.JPG", "tree/c.jpeg", "tree/sub/f.png"})
