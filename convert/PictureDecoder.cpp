@@ -2,6 +2,7 @@
 
 #include "CameraRawReader.h"
 #include "CodecEnvironment.h"
+#include "ColourProfile.h"
 #include "FormatSniffer.h"
 #include "GreyAlphaTga.h"
 #include "MagickHandles.h"
@@ -210,6 +211,7 @@ void Normalise(Magick::Image& image)
         image.page(Magick::Geometry(0, 0, 0, 0));
     // The EXIF block travels into the outputs; it must not turn them again.
     MagickCore::SyncImageProfiles(image.image());
+    ApplyInputProfile(image);
     // Linear data (a PNG with gamma 1.0, CMYK, YCbCr, Lab) is encoded as
     // sRGB, so it looks the same and no writer converts it on its own.
     switch (image.colorSpace()) {

@@ -1,5 +1,6 @@
 #include "PictureEncoder.h"
 
+#include "ColourProfile.h"
 #include "CompressionProbe.h"
 #include "GifPalette.h"
 #include "MagickReason.h"
@@ -132,6 +133,9 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
     Magick::Image work(picture);
     work.modifyImage();  // its own image; pixels are copied when first changed
     work.quiet(true);
+    // Only JPG, PNG and TIF carry a profile; the others get sRGB pixels.
+    if (typeCode != kTypeJpg && typeCode != kTypePng && typeCode != kTypeTif)
+        ConvertToSrgbForUntaggedFormat(work);
     const char* coder = PrepareForFormat(work, typeCode, options);
     if (coder == nullptr) {
         error = "the output format is unknown";

@@ -3,9 +3,12 @@
 # On a ready machine it only asks dpkg and returns at once.
 set -eu
 
+# liblcms2-utils and libgs-common: the colour tests' reference engine
+# (tificc) and the ICC profiles they convert through.
 PACKAGES="build-essential cmake ninja-build pkg-config \
-qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev \
+qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev liblcms2-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
+liblcms2-utils libgs-common \
 xvfb xauth x11-utils libx11-dev fonts-wqy-microhei"
 # `--hardening`: also clang with its sanitizer and libFuzzer runtimes, and
 # llvm-symbolizer for readable reports (`make sanitize`, `make fuzz`).
