@@ -11,8 +11,11 @@
 set -eu
 
 RUN="build-essential cmake ninja-build pkg-config \
-qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev"
-TEST="libgtest-dev libgmock-dev xvfb xauth x11-utils libx11-dev fonts-wqy-microhei"
+qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev liblcms2-dev"
+# liblcms2-utils and libgs-common: the colour tests' reference engine
+# (tificc) and the ICC profiles they convert through.
+TEST="libgtest-dev libgmock-dev xvfb xauth x11-utils libx11-dev fonts-wqy-microhei \
+liblcms2-utils libgs-common"
 # dpkg-shlibdeps (in dpkg-dev, part of build-essential) computes the
 # package's dependencies; these check what goes into it.
 PACKAGE="appstream desktop-file-utils"

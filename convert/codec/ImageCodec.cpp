@@ -18,6 +18,7 @@ struct ImageCodec::Impl {
     std::uint32_t fullHeight = 0;
     bool reduced = false;
     bool loaded = false;
+    std::string damage;
     EncodeOptions encode;
     std::string lastError;
 
@@ -33,6 +34,7 @@ struct ImageCodec::Impl {
         fullHeight = 0;
         reduced = false;
         loaded = false;
+        damage.clear();
         encode.trueColour = false;
     }
     bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight);
@@ -62,6 +64,7 @@ bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::ui
     fullWidth = decoded.fullWidth;
     fullHeight = decoded.fullHeight;
     reduced = decoded.reduced;
+    damage = decoded.damage;
     loaded = true;
     return true;
 }
@@ -254,6 +257,7 @@ ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
         copy.m_pImpl->fullWidth = m_pImpl->fullWidth;
         copy.m_pImpl->fullHeight = m_pImpl->fullHeight;
         copy.m_pImpl->reduced = m_pImpl->reduced;
+        copy.m_pImpl->damage = m_pImpl->damage;
         copy.m_pImpl->encode = m_pImpl->encode;
         copy.m_pImpl->loaded = true;
     } else {
@@ -266,6 +270,11 @@ bool ImageCodec::Destroy()
 {
     m_pImpl->Clear();
     return true;
+}
+
+const std::string& ImageCodec::GetDamage() const
+{
+    return m_pImpl->damage;
 }
 
 const std::string& ImageCodec::GetLastError() const

@@ -75,6 +75,11 @@ public:
     // Releases the picture; the object is empty afterwards.
     bool Destroy();
 
+    // What the decoder said was damaged in the picture held (an early end,
+    // corrupt data): the picture holds what could be read. Empty when the
+    // whole picture was read, or only harmless notices came with it.
+    const std::string& GetDamage() const;
+
     // Why the last Load, Save, Draw or IncreaseBpp failed; empty after success.
     const std::string& GetLastError() const;
 

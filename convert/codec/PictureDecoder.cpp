@@ -3,7 +3,9 @@
 #include "CameraRawReader.h"
 #include "CodecEnvironment.h"
 #include "DeclaredSize.h"
+#include "ColourProfile.h"
 #include "FormatSniffer.h"
+#include "GreyAlphaTga.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
@@ -36,6 +38,9 @@ ImageInfoPtr MakeReadInfo(const char* coder)
     MagickCore::CopyMagickString(info->magick, coder, MaxTextExtent);
     info->scene = 0;
     info->number_scenes = 1;
+    // Many writers fill a BMP's file size field wrongly; the pixels do not
+    // depend on it.
+    MagickCore::SetImageOption(info.get(), "bmp:ignore-filesize", "true");
     return info;
 }
 
@@ -46,10 +51,50 @@ std::string ExceptionReason(const ExceptionInfo& exception)
     return "it cannot be decoded (" + ShortMagickReason(exception.reason) + ")";
 }
 
-// Warnings (a truncated JPEG, an unknown chunk) still give a picture; errors do not.
-bool IsError(const ExceptionInfo& exception)
+// libjpeg's notices about a stream that breaks a rule but decodes whole; its
+// other warnings (premature end, corrupt data) mean pixels are missing.
+bool IsHarmlessJpegNotice(const std::string& reason)
 {
-    return exception.severity >= MagickCore::ErrorException;
+    for (const char* notice : {"Invalid SOS parameters for sequential JPEG", "Warning: unknown JFIF revision",
+                               "Unknown Adobe color transform code", "Corrupt JPEG data: bad ICC marker"}) {
+        if (reason.compare(0, std::strlen(notice), notice) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Whether one exception of a read that gave a picture says its pixels are
+// damaged: any error (a wrong length, a strip that cannot be read, an early
+// end), or a warning about the image data. Other warnings (odd metadata, an
+// unknown tag, a profile dropped) are harmless notices.
+bool SaysDamaged(MagickCore::ExceptionType severity, const char* reason)
+{
+    if (severity >= MagickCore::ErrorException)
+        return true;
+    return severity == MagickCore::CorruptImageWarning && reason != nullptr && !IsHarmlessJpegNotice(reason);
+}
+
+// The first damage that `exception` or its list of exceptions reports, or "".
+std::string DamageOf(ExceptionInfo& exception)
+{
+    if (exception.exceptions != nullptr) {
+        auto* list = static_cast<MagickCore::LinkedListInfo*>(exception.exceptions);
+        MagickCore::ResetLinkedListIterator(list);
+        while (const auto* each = static_cast<const ExceptionInfo*>(MagickCore::GetNextValueInLinkedList(list))) {
+            if (SaysDamaged(each->severity, each->reason))
+                return each->reason != nullptr ? ShortMagickReason(each->reason) : "it cannot be fully decoded";
+        }
+    }
+    if (SaysDamaged(exception.severity, exception.reason))
+        return exception.reason != nullptr ? ShortMagickReason(exception.reason) : "it cannot be fully decoded";
+    return {};
+}
+
+// Errors that leave nothing usable even when a picture came back.
+bool IsUnusable(const ExceptionInfo& exception)
+{
+    return exception.severity >= MagickCore::FatalErrorException ||
+           exception.severity == MagickCore::ResourceLimitError;
 }
 
 bool TurnsAQuarter(MagickCore::OrientationType orientation)
@@ -84,6 +129,18 @@ bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t m
     return true;
 }
 
+bool DecodeGreyAlphaTga(const std::uint8_t* data, std::size_t size, DecodedPicture& picture, std::string& error)
+{
+    GreyAlphaPicture tga;
+    if (!ReadGreyAlphaTga(data, size, tga, error))
+        return false;
+    picture.image = Magick::Image(tga.width, tga.height, "RGBA", Magick::CharPixel, tga.rgba.data());
+    picture.fullWidth = tga.width;
+    picture.fullHeight = tga.height;
+    picture.damage = tga.damage;
+    return true;
+}
+
 bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* coder, std::uint32_t minWidth,
                       std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
 {
@@ -96,7 +153,7 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
     if (std::strcmp(coder, "PNM") == 0)
         pingInfo->number_scenes = 0;
     ImageListPtr pinged(MagickCore::PingBlob(pingInfo.get(), data, size, exception.get()));
-    if (!pinged || pinged->columns == 0 || pinged->rows == 0 || IsError(*exception)) {
+    if (!pinged || pinged->columns == 0 || pinged->rows == 0 || IsUnusable(*exception)) {
         error = ExceptionReason(*exception);
         return false;
     }
@@ -118,10 +175,17 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
         MagickCore::SetImageOption(readInfo.get(), "jpeg:size", hint.c_str());
     }
     ImageListPtr read(MagickCore::BlobToImage(readInfo.get(), data, size, exception.get()));
-    if (!read || read->columns == 0 || read->rows == 0 || IsError(*exception)) {
+    // A reader that gives a picture has read what it could; one that cannot
+    // use what it read gives none (or an empty one).
+    if (!read || read->columns == 0 || read->rows == 0 || IsUnusable(*exception)) {
         error = ExceptionReason(*exception);
         return false;
     }
+    picture.damage = DamageOf(*exception);
+    if (picture.damage.empty())
+        picture.damage = DamageOf(read->exception);
+    // What the reader said stays behind here: a writer would throw it again.
+    MagickCore::ClearMagickException(&read->exception);
     if (read->next != nullptr) {
         ImageListPtr rest(read->next);
         read->next = nullptr;
@@ -140,9 +204,15 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
 void Normalise(Magick::Image& image)
 {
     image.quiet(true);
+    const MagickCore::OrientationType stored = image.orientation();
     image.autoOrient();
+    // Turning keeps the page geometry of the stored picture, which for some
+    // orientations lies at negative offsets that writers refuse (TIFF).
+    if (stored != MagickCore::UndefinedOrientation && stored != MagickCore::TopLeftOrientation)
+        image.page(Magick::Geometry(0, 0, 0, 0));
     // The EXIF block travels into the outputs; it must not turn them again.
     MagickCore::SyncImageProfiles(image.image());
+    ApplyInputProfile(image);
     // Linear data (a PNG with gamma 1.0, CMYK, YCbCr, Lab) is encoded as
     // sRGB, so it looks the same and no writer converts it on its own.
     switch (image.colorSpace()) {
@@ -176,7 +246,10 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
         }
         if (!DeclaredSizeFitsFile(coder, data, size, error))
             return false;
-        if (!DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
+        // ImageMagick 6 reads grey with alpha as 5-5-5 colour.
+        const bool greyAlphaTga = std::strcmp(coder, "TGA") == 0 && IsGreyAlphaTga(data, size);
+        if (greyAlphaTga ? !DecodeGreyAlphaTga(data, size, picture, error)
+                         : !DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
             return false;
     }
     Normalise(picture.image);

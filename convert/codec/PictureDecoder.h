@@ -13,6 +13,7 @@ struct DecodedPicture {
     std::uint32_t fullWidth = 0;     // the picture's own size, upright, even
     std::uint32_t fullHeight = 0;    // when `image` was decoded smaller
     bool reduced = false;            // `image` is smaller than the picture
+    std::string damage;              // what the decoder said was damaged; empty when whole
 };
 
 // Decodes picture bytes held in memory. The coder is chosen from the bytes

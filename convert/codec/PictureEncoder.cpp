@@ -1,5 +1,6 @@
 #include "PictureEncoder.h"
 
+#include "ColourProfile.h"
 #include "CompressionProbe.h"
 #include "GifPalette.h"
 #include "MagickReason.h"
@@ -43,6 +44,16 @@ void ClearTiffPadding(Magick::Blob& encoded)
     for (const std::size_t at : padding)
         cleared[at] = 0;
     encoded.update(cleared.data(), cleared.size());
+}
+
+// ImageMagick's TIFF reader refuses a file smaller than 1/2.53 of one row of
+// pixels (a guard against bombs), which a wide, flat picture compresses
+// below; such a picture is stored uncompressed so every reader takes it.
+bool CompressesPastTiffReaders(const Magick::Image& work, const Magick::Blob& encoded)
+{
+    const std::uint64_t samples = (work.colorSpace() == MagickCore::GRAYColorspace ? 1 : 3) + (work.matte() ? 1 : 0);
+    const std::uint64_t rowBytes = std::uint64_t{work.columns()} * samples * (work.depth() > 8 ? 2 : 1);
+    return work.compressType() != MagickCore::NoCompression && encoded.length() * 3 < rowBytes;
 }
 
 const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const EncodeOptions& options)
@@ -96,6 +107,10 @@ const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const 
     case kTypeTga:
         work.depth(8);
         work.compressType(MagickCore::NoCompression);
+        // The writer always stores the top row first but sets the header's
+        // top-left origin bit only for this orientation; without it readers
+        // that honour the bit show the picture upside down.
+        work.orientation(MagickCore::TopLeftOrientation);
         return "TGA";
     case kTypeRaw:
         FlattenOntoWhite(work);
@@ -118,6 +133,9 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
     Magick::Image work(picture);
     work.modifyImage();  // its own image; pixels are copied when first changed
     work.quiet(true);
+    // Only JPG, PNG and TIF carry a profile; the others get sRGB pixels.
+    if (typeCode != kTypeJpg && typeCode != kTypePng && typeCode != kTypeTif)
+        ConvertToSrgbForUntaggedFormat(work);
     const char* coder = PrepareForFormat(work, typeCode, options);
     if (coder == nullptr) {
         error = "the output format is unknown";
@@ -128,6 +146,10 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
     if (encoded.length() == 0) {
         error = "the picture cannot be encoded";
         return false;
+    }
+    if (typeCode == kTypeTif && CompressesPastTiffReaders(work, encoded)) {
+        work.compressType(MagickCore::NoCompression);
+        work.write(&encoded);
     }
     if (typeCode == kTypeTif)
         ClearTiffPadding(encoded);

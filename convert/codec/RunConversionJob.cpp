@@ -54,6 +54,7 @@ ConversionResult RunConversionJob(const ConversionJob& job)
     try {
         ImageCodec decoded;
         result.decoded = decoded.Load(job.inputPath, job.inputType);
+        result.damage = decoded.GetDamage();
         if (!result.decoded) {
             result.decodeError = decoded.GetLastError();
             for (OutputResult& output : result.outputs)

@@ -8,3 +8,8 @@ ConversionResult FailedConversionResult(const ConversionJob& job, const std::str
         result.outputs.push_back(OutputResult{output.path, output.typeCode, false, reason});
     return result;
 }
+
+std::string DamagedPictureReason(const std::string& damage, bool anyWritten)
+{
+    return "the picture is damaged (" + damage + ")" + (anyWritten ? "; what could be read was written" : "");
+}

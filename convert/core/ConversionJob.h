@@ -32,7 +32,13 @@ struct ConversionResult {
     bool decoded = false;
     std::string decodeError;            // why the input could not be read
     std::vector<OutputResult> outputs;  // one per request, in request order
+    std::string damage;                 // when decoded: what the decoder said was damaged, or ""
 };
+
+// The line for an input whose picture came damaged:
+// "the picture is damaged (<damage>); what could be read was written", the
+// last part only when an output was written.
+std::string DamagedPictureReason(const std::string& damage, bool anyWritten);
 
 // A job none of whose outputs was written, for the same reason: the input
 // could not be read, or whatever was to run the job failed.

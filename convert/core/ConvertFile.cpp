@@ -45,6 +45,12 @@ std::string ConversionMessage(const ConversionJob& job, const ConversionResult& 
         const std::string reason = result.decodeError.empty() ? "it cannot be read" : result.decodeError;
         failures += "\n" + job.inputPath + ": " + reason;
     } else {
+        if (!result.damage.empty()) {
+            bool anyWritten = false;
+            for (const OutputResult& output : result.outputs)
+                anyWritten = anyWritten || output.written;
+            failures += "\n" + job.inputPath + ": " + DamagedPictureReason(result.damage, anyWritten);
+        }
         for (std::size_t i = 0; i < job.outputs.size(); ++i) {
             // A runner that lost track of an output has not written it.
             const bool reported = i < result.outputs.size() && result.outputs[i].path == job.outputs[i].path;

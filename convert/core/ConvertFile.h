@@ -31,7 +31,8 @@ ConversionPlan PlanConversion(const std::string& inPath, const std::string& outD
 // "Convert picture OK." only when every output of the job was written.
 // Otherwise "Convert picture failed." followed by one line per output not
 // written ("<output path>: <reason>"), or for an input that did not decode
-// the single line "<input path>: <reason>".
+// the single line "<input path>: <reason>". A picture that came damaged
+// gets the line "<input path>: the picture is damaged (...)" first.
 std::string ConversionMessage(const ConversionJob& job, const ConversionResult& result);
 
 // All three steps on the calling thread; shows exactly one message.

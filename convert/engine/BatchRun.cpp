@@ -78,6 +78,7 @@ struct BatchRun::Entry {
     bool done = false;
     std::vector<bool> written;              // per output, once done
     std::vector<BatchFailure> failures;
+    bool damaged = false;                   // its first failure says the picture came damaged
 };
 
 // One run's shared state: the next entry to take, what is done, and the
@@ -132,6 +133,13 @@ private:
             return;
         }
         const bool several = result.outputs.size() > 1;
+        if (!result.damage.empty()) {
+            bool anyWritten = false;
+            for (const OutputResult& out : result.outputs)
+                anyWritten = anyWritten || out.written;
+            entry.failures.push_back(BatchFailure{input, "", DamagedPictureReason(result.damage, anyWritten)});
+            entry.damaged = true;
+        }
         for (const OutputResult& out : result.outputs) {
             if (!out.written)
                 entry.failures.push_back(BatchFailure{input, out.path, out.reason, several});
@@ -288,7 +296,10 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
     MarkReplaced(entries, writers.size(), several);
     for (Entry& entry : entries) {
         NoteWritten(entry, formats.size());
-        outcome.written += entry.done && entry.failures.empty() ? 1 : 0;
+        // A damaged picture whose outputs were all written counts as written;
+        // its line still makes the run fail.
+        const std::size_t notes = entry.damaged ? 1 : 0;
+        outcome.written += entry.done && entry.failures.size() == notes ? 1 : 0;
         for (BatchFailure& f : entry.failures)
             outcome.failures.push_back(std::move(f));
     }

@@ -48,7 +48,7 @@ struct BatchOutcome {
     bool stopped = false;       // a stop came before every entry was started
     std::size_t entries = 0;    // n
     std::size_t handled = 0;    // entries finished, written or not
-    std::size_t written = 0;    // entries with every output written
+    std::size_t written = 0;    // entries with every output written (damaged pictures too)
     // One per failed output (per entry if not decoded), in list order; an
     // entry of several formats that wrote some of them but not all also gets
     // a line naming the ones it wrote ("a.jpg, a.png were written").
@@ -68,8 +68,9 @@ std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines);
 // Converts a list of files into one or more formats on a job runner (the
 // worker engine, or this process in tools and tests), `parallelism` entries at
 // a time, taken in list order. An entry that does not load is skipped and
-// reported. Entries that share an output path are written in list order, so
-// the later one wins, and the one it replaced counts as not written ("replaced
+// reported; one whose picture came damaged is written and reported too.
+// Entries that share an output path are written in list order, so the later
+// one wins, and the one it replaced counts as not written ("replaced
 // by <later input>, which has the same name"). No output is written where any
 // input of the run lies (that path, a link to or from it, a hard link of it);
 // that is decided before the first entry starts. Stop lets the entries in

@@ -236,6 +236,8 @@ ConversionResult ConversionEngine::RunWithProgress(const ConversionJob& job, con
         merged.decoded = merged.decoded || results[s].decoded;
         if (merged.decodeError.empty())
             merged.decodeError = results[s].decodeError;
+        if (merged.damage.empty())
+            merged.damage = results[s].damage;
         for (std::size_t k = 0; k < shares[s].size(); ++k)
             merged.outputs[shares[s][k]] = std::move(results[s].outputs[k]);
     }

@@ -209,6 +209,7 @@ void ReadConvertResponse(Reader& in, ConversionResult& result)
 {
     result.decoded = in.Bool();
     result.decodeError = in.Str();
+    result.damage = in.Str();
     const std::uint32_t count = in.U32();
     if (count > kMaxOutputsPerJob) {
         in.Fail("too many outputs in one answer");
@@ -288,6 +289,7 @@ std::optional<std::vector<std::uint8_t>> EncodeConvertResponse(std::uint64_t job
     Writer out(WorkerMessageType::ConvertResponse, jobId);
     out.U8(result.decoded ? 1 : 0);
     out.Text(result.decodeError);
+    out.Text(result.damage);
     out.U32(static_cast<std::uint32_t>(result.outputs.size()));
     for (const OutputResult& o : result.outputs) {
         if (!out.Str(o.path))

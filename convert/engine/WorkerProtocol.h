@@ -17,7 +17,7 @@
 // against the caps below before anything is allocated, so bytes from a broken
 // or hostile worker can cost at most one capped frame of memory.
 
-constexpr std::uint8_t kWorkerProtocolVersion = 1;
+constexpr std::uint8_t kWorkerProtocolVersion = 2;
 constexpr std::size_t kFrameHeaderSize = 8;
 constexpr std::size_t kMaxStringBytes = 1u << 20;
 constexpr std::size_t kMaxOutputsPerJob = 64;

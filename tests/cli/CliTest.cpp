@@ -1,6 +1,7 @@
 // tessaglyph-convert as a script sees it: exit status, messages, outputs.
 #include "EngineTestSupport.h"
 #include "ScratchFolder.h"
+#include "TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,43 @@ TEST_F(CliTest, NamesEachFailedFileOnStandardErrorAndExitsOne)
     EXPECT_EQ(lines[3], "Convert picture failed.");
     EXPECT_EQ(lines[4], "1 of 4 pictures were written.");
     EXPECT_TRUE(fs::exists(dir / "out/good.bmp"));
+}
+
+// The decoder's complaint travels from the worker to the summary; what it
+// could read is written in every format, GIF too.
+TEST_F(CliTest, WritesADamagedPictureAndReportsItDamaged)
+{
+    Magick::Image noisy = ColourPicture(64, 64);
+    noisy.addNoise(MagickCore::GaussianNoise);
+    fs::create_directories(dir / "in");
+    fs::create_directory(dir / "out");
+    SavePicture(noisy, "JPEG", dir / "in/whole.jpg");
+    std::vector<std::uint8_t> bytes = ReadAll(dir / "in/whole.jpg");
+    bytes.resize(bytes.size() * 3 / 4);
+    WriteFile(dir / "in/cut.jpg", bytes);
+    const CliRun run = Cli("-f gif,bmp,png --jobs 2 -o out in/cut.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "in/cut.jpg: the picture is damaged (premature end of JPEG file); what could be read was "
+                       "written\nConvert picture failed.\n1 of 1 picture was written.\n");
+    for (const char* name : {"out/cut.gif", "out/cut.bmp", "out/cut.png"})
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
+}
+
+// A flat picture this wide compresses below what ImageMagick's TIFF reader
+// accepts; the TIF written must still read back.
+TEST_F(CliTest, WritesTiffsOfWidePicturesThatReadBack)
+{
+    std::string ppm = "P6\n65535 2\n255\n";
+    ppm.append(65535u * 2u * 3u, '\x40');
+    fs::create_directories(dir / "in");
+    fs::create_directory(dir / "out");
+    fs::create_directory(dir / "again");
+    WriteFile(dir / "in/wide.ppm", ppm);
+    const CliRun first = Cli("-f tif -o out in/wide.ppm");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const CliRun back = Cli("-f raw -o again out/wide.tif");
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(ReadFile(dir / "again/wide.raw"), ppm.substr(ppm.size() - 65535u * 2u * 3u));
 }
 
 TEST_F(CliTest, ScansAFolderTreeAsAddFolderDoes)

@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -52,6 +55,79 @@ TEST_F(ConversionJobTest, DecodingOnceEqualsDecodingPerFormat)
         const std::vector<std::uint8_t> once = ReadAll(folder.File("once/" + name));
         EXPECT_FALSE(once.empty()) << name;
         EXPECT_EQ(once, ReadAll(folder.File("fresh/" + name))) << name;
+    }
+}
+
+std::vector<std::uint8_t> Rgb8(Magick::Image picture)
+{
+    if (picture.colorSpace() != MagickCore::sRGBColorspace)
+        picture.colorSpace(MagickCore::sRGBColorspace);
+    std::vector<std::uint8_t> rgb(picture.columns() * picture.rows() * 3);
+    picture.write(0, 0, picture.columns(), picture.rows(), "RGB", Magick::CharPixel, rgb.data());
+    return rgb;
+}
+
+int LargestDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    int largest = a.size() == b.size() ? 0 : 256;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        largest = std::max(largest, std::abs(int{a[i]} - int{b[i]}));
+    return largest;
+}
+
+// lcms2's tificc (liblcms2-utils) is the independent engine, converting
+// through the embedded profile into sRGB at perceptual intent; the profiles
+// come with libgs-common.
+TEST_F(ConversionJobTest, ColoursGoThroughTheEmbeddedProfileWhereTheOutputCannotKeepIt)
+{
+    const std::string profiles = "/usr/share/color/icc/ghostscript/";
+    const auto tificc = [&](const std::string& args) {
+        const std::string command = "cd '" + folder.Path() + "' && tificc " + args + " >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
+    };
+    Magick::Image patches(Magick::Geometry(48, 16), Magick::Color("white"));
+    const char* colours[] = {"#e01010", "#10c020", "#2030d0", "#e0b090", "#808080", "#f0f020"};
+    for (std::size_t x = 0; x < 48; ++x)
+        for (std::size_t y = 0; y < 16; ++y)
+            patches.pixelColor(x, y, Magick::Color(colours[x / 8]));
+    patches.depth(8);
+    patches.compressType(MagickCore::NoCompression);
+    SavePicture(patches, "TIFF", folder.File("srgb.tif"));
+    ASSERT_TRUE(tificc("-o" + profiles + "default_cmyk.icc -e srgb.tif cmyk.tif")) << "tificc: liblcms2-utils";
+
+    // A CMYK JPEG with its profile; the reference converts its own CMYK pixels.
+    Magick::Image cmyk = LoadPicture(folder.File("cmyk.tif"), "TIFF");
+    ASSERT_EQ(cmyk.colorSpace(), MagickCore::CMYKColorspace);
+    cmyk.quality(100);
+    SavePicture(cmyk, "JPEG", folder.File("cmyk.jpg"));
+    SavePicture(LoadPicture(folder.File("cmyk.jpg"), "JPEG"), "TIFF", folder.File("cmyk-jpeg.tif"));
+    ASSERT_TRUE(tificc("-c0 cmyk-jpeg.tif cmyk-ref.tif"));  // exact, not a precalculated grid
+    // Adobe RGB pixels tagged as such.
+    Magick::Image adobe = patches;
+    const std::vector<std::uint8_t> a98 = ReadAll(profiles + "a98.icc");
+    adobe.iccColorProfile(Magick::Blob(a98.data(), a98.size()));
+    SavePicture(adobe, "PNG", folder.File("adobe.png"));
+    SavePicture(adobe, "TIFF", folder.File("adobe.tif"));
+    ASSERT_TRUE(tificc("-c0 adobe.tif adobe-ref.tif"));
+
+    const auto cmykRef = Rgb8(LoadPicture(folder.File("cmyk-ref.tif"), "TIFF"));
+    const auto adobeRef = Rgb8(LoadPicture(folder.File("adobe-ref.tif"), "TIFF"));
+    ASSERT_GT(LargestDifference(adobeRef, Rgb8(patches)), 10) << "Adobe RGB differs from sRGB";
+    std::filesystem::create_directory(folder.File("c"));
+    std::filesystem::create_directory(folder.File("a"));
+    for (const auto& [input, out, reference] :
+         {std::tuple{"cmyk.jpg", "c", &cmykRef}, std::tuple{"adobe.png", "a", &adobeRef}}) {
+        const ConversionResult result = RunConversionJob(AllFormats(folder.File(input), folder.File(out)));
+        ASSERT_TRUE(result.decoded) << result.decodeError;
+        for (const auto& [name, magick] : {std::pair{"bmp", "BMP"}, std::pair{"tga", "TGA"}, std::pair{"pcx", "PCX"},
+                                           std::pair{"png", "PNG"}, std::pair{"tif", "TIFF"}}) {
+            SCOPED_TRACE(std::string(input) + " to " + name);
+            const Magick::Image back = LoadPicture(folder.File(std::string(out) + "/out." + name), magick);
+            // PNG and TIF keep an RGB input's profile and its pixels as they are.
+            const bool keeps = std::string(input) == "adobe.png" && (std::string(name) == "png" || std::string(name) == "tif");
+            EXPECT_LE(LargestDifference(Rgb8(back), keeps ? Rgb8(patches) : *reference), 2);
+            EXPECT_EQ(back.iccColorProfile().length() > 0, keeps);
+        }
     }
 }
 

@@ -31,7 +31,7 @@ public:
         return result;
     }
     std::vector<ConversionJob> jobs;
-    ConversionResult answer{true, {}, {}};
+    ConversionResult answer{true, {}, {}, {}};
 };
 
 FormatFlags Ticked(std::initializer_list<const char*> labels)
@@ -133,7 +133,8 @@ TEST_F(ConvertFileTest, ListsEveryOutputNotWritten)
     const ConversionJob job{"/pics/photo.png", kTypePng, {{"/out/photo.bmp", 1}, {"/out/photo.gif", 2}, {"/out/photo.png", 4}}};
     ConversionResult result{true, {}, {{"/out/photo.bmp", 1, false, "the disk is full"},
                                        {"/out/photo.gif", 2, true, {}},
-                                       {"/out/photo.png", 4, false, "it would replace the input picture"}}};
+                                       {"/out/photo.png", 4, false, "it would replace the input picture"}},
+                            {}};
     EXPECT_EQ(ConversionMessage(job, result),
               "Convert picture failed.\n/out/photo.bmp: the disk is full\n"
               "/out/photo.png: it would replace the input picture");
@@ -144,11 +145,26 @@ TEST_F(ConvertFileTest, ListsEveryOutputNotWritten)
               "/out/photo.png: it was not written");
 }
 
+TEST_F(ConvertFileTest, ADamagedPictureFailsWithItsOwnLineFirst)
+{
+    const ConversionJob job{"/pics/cut.jpg", kTypeJpg, {{"/out/cut.bmp", 1}, {"/out/cut.gif", 2}}};
+    ConversionResult result{true, {}, {{"/out/cut.bmp", 1, true, {}}, {"/out/cut.gif", 2, false, "the disk is full"}},
+                            "premature end of JPEG file"};
+    EXPECT_EQ(ConversionMessage(job, result),
+              "Convert picture failed.\n/pics/cut.jpg: the picture is damaged (premature end of JPEG file); what "
+              "could be read was written\n/out/cut.gif: the disk is full");
+    result.outputs[0].written = false;
+    EXPECT_EQ(ConversionMessage(job, result),
+              "Convert picture failed.\n/pics/cut.jpg: the picture is damaged (premature end of JPEG file)\n"
+              "/out/cut.bmp: it was not written\n/out/cut.gif: the disk is full");
+}
+
 TEST_F(ConvertFileTest, AnInputThatDoesNotDecodeGivesOneLine)
 {
     const ConversionJob job{"/pics/photo.png", kTypePng, {{"/out/photo.bmp", 1}, {"/out/photo.jpg", 3}}};
     const ConversionResult result{false, "the file does not exist",
-                                  {{"/out/photo.bmp", 1, false, "x"}, {"/out/photo.jpg", 3, false, "x"}}};
+                                  {{"/out/photo.bmp", 1, false, "x"}, {"/out/photo.jpg", 3, false, "x"}},
+                                  {}};
     EXPECT_EQ(ConversionMessage(job, result), "Convert picture failed.\n/pics/photo.png: the file does not exist");
 }
 

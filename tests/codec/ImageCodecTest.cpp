@@ -45,18 +45,6 @@ std::vector<std::uint8_t> BombPng(std::uint32_t width, std::uint32_t height)
     return bytes;
 }
 
-// A JPEG carrying an EXIF block with the given orientation tag.
-void SaveJpegWithOrientation(const Magick::Image& picture, std::uint16_t orientation, const std::string& path)
-{
-    const unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0,
-                                  0, 0, 1, 0, static_cast<unsigned char>(orientation), 0, 0, 0, 0, 0, 0};
-    Magick::Image tagged(picture);
-    tagged.exifProfile(Magick::Blob(exif, sizeof(exif)));
-    // The JPEG writer keeps the tag in step with the picture's own orientation.
-    tagged.orientation(static_cast<MagickCore::OrientationType>(orientation));
-    SavePicture(tagged, "JPEG", path);
-}
-
 // x265, libheif's HEIC encoder, leaks a block for every encoder it opens.
 // The program never writes HEIC; the test writes its phone picture in a
 // child process, so the leak leaves with the child and the leak checker
@@ -296,7 +284,7 @@ TEST_F(ImageCodecTest, RefusesMissingEmptyAndSpecialFiles)
     }
 }
 
-TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
+TEST_F(ImageCodecTest, RefusesWhatGivesNoPictureAndNamesTheDamageOfWhatDoes)
 {
     SavePicture(ColourPicture(64, 64), "PNG", folder.File("whole.png"));
     std::vector<std::uint8_t> bytes = ReadAll(folder.File("whole.png"));
@@ -317,6 +305,23 @@ TEST_F(ImageCodecTest, RefusesCorruptPicturesButKeepsWhatOnlyWarns)
     ImageCodec jpeg(folder.File("cut.jpg"), kTypeJpg);
     EXPECT_TRUE(jpeg.IsValid()) << jpeg.GetLastError();
     EXPECT_EQ(jpeg.GetWidth(), 64u);
+    EXPECT_EQ(jpeg.GetDamage(), "premature end of JPEG file");
+    EXPECT_EQ(ImageCodec(folder.File("whole.jpg"), kTypeJpg).GetDamage(), "");
+
+    // ImageMagick raises an error for these BMPs, yet gives the whole
+    // picture: a wrong file size field, a trailing byte.
+    SavePicture(ColourPicture(30, 20), "BMP3", folder.File("whole.bmp"));
+    bytes = ReadAll(folder.File("whole.bmp"));
+    bytes[2] ^= 0x40;
+    WriteFile(folder.File("size-field.bmp"), bytes);
+    bytes[2] ^= 0x40;
+    bytes.push_back(0);
+    WriteFile(folder.File("trailing.bmp"), bytes);
+    for (const char* name : {"size-field.bmp", "trailing.bmp"}) {
+        ImageCodec bmp(folder.File(name), kTypeBmp);
+        EXPECT_TRUE(bmp.IsValid()) << name << ": " << bmp.GetLastError();
+        EXPECT_EQ(bmp.GetDamage(), "") << name;
+    }
 }
 
 TEST_F(ImageCodecTest, RefusesDecompressionBombsBeforeDecoding)

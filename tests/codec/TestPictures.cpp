@@ -41,6 +41,17 @@ void SavePicture(Magick::Image picture, const std::string& magick, const std::st
     WriteFile(path, std::string(static_cast<const char*>(blob.data()), blob.length()));
 }
 
+void SaveJpegWithOrientation(const Magick::Image& picture, std::uint16_t orientation, const std::string& path)
+{
+    const unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0,
+                                  0, 0, 1, 0, static_cast<unsigned char>(orientation), 0, 0, 0, 0, 0, 0};
+    Magick::Image tagged(picture);
+    tagged.exifProfile(Magick::Blob(exif, sizeof(exif)));
+    // The JPEG writer keeps the tag in step with the picture's own orientation.
+    tagged.orientation(static_cast<MagickCore::OrientationType>(orientation));
+    SavePicture(tagged, "JPEG", path);
+}
+
 namespace {
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t value)

@@ -13,6 +13,8 @@ Magick::Image GreyPicture(std::size_t width, std::size_t height);
 // Left half fully transparent, right half opaque red.
 Magick::Image HalfTransparentPicture(std::size_t width, std::size_t height);
 void SavePicture(Magick::Image picture, const std::string& magick, const std::string& path);
+// A JPEG carrying an EXIF block with the given orientation tag.
+void SaveJpegWithOrientation(const Magick::Image& picture, std::uint16_t orientation, const std::string& path);
 
 // A minimal camera raw file: an uncompressed 16-bit RGGB mosaic in a DNG.
 std::vector<std::uint8_t> MinimalDng(std::uint32_t width, std::uint32_t height);
