@@ -201,29 +201,6 @@ TEST_F(BatchPageConvertTest, OkOnlyWhenEveryPictureWasWrittenAndEachFailureIsNam
     EXPECT_EQ(Bar()->value(), 2);
 }
 
-TEST_F(BatchPageConvertTest, AnEntryIsNeverWrittenOverItselfAndTheLaterEntryWinsASharedOutput)
-{
-    CreatePage();
-    // In list order a/x.png comes before b/x.png: both write out/x.bmp.
-    const std::string later = MakePicture("b/x.png", Qt::blue);
-    const std::string earlier = MakePicture("a/x.png", Qt::red);
-    AddFiles({later, earlier});
-    // Its output would be itself.
-    const std::string self = MakePicture("out/self.bmp", Qt::green);
-    const std::string before = ReadFile(self);
-    AddFiles({self});
-
-    Convert(0, m_out);
-    ASSERT_TRUE(WaitForRunEnd());
-
-    ASSERT_EQ(m_prompts.messages.size(), 1u);
-    EXPECT_EQ(m_prompts.messages[0].text, std::string(kMsgConvertFailed) + "\n1 of 3 pictures were written.\n" + earlier
-                                              + ": replaced by " + later + ", which has the same name\n" + self
-                                              + ": the output would replace the input file " + self);
-    EXPECT_EQ(OutColour("x.bmp"), QColor(Qt::blue));
-    EXPECT_EQ(ReadFile(self), before);
-}
-
 // One worker that hangs on "hang.png" for a second holds the run while the
 // user presses Stop.
 TEST_F(BatchPageConvertTest, StopEndsTheRunAfterThePictureInFlightAndSaysHowManyWereConverted)

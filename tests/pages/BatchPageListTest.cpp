@@ -201,18 +201,6 @@ TEST_F(BatchPageListTest, AScanKeepsTheSelectionAndThePreviewedPicture)
     EXPECT_EQ(m_page->FileList().At(static_cast<std::size_t>(selected.front().row())), Path("m.png"));
 }
 
-TEST_F(BatchPageListTest, ASymbolicLinkLoopEndsTheScan)
-{
-    CreatePage(nullptr);
-    Touch("tree/a.png");
-    Touch("tree/sub/b.png");
-    fs::create_directory_symlink(Path("tree"), Path("tree/sub/back"));
-    fs::create_directory_symlink(Path("tree/sub"), Path("tree/sub/self"));
-
-    ASSERT_TRUE(AddFolder(Path("tree")));
-    EXPECT_EQ(Listed(), (std::vector<std::string>{Path("tree/a.png"), Path("tree/sub/b.png")}));
-}
-
 // Root reads every folder whatever its mode, so as root this test runs itself
 // again in a child process that has become an ordinary user; the child finds
 // the tree through the environment and reports by its exit status.
