@@ -17,6 +17,7 @@
 #   AVIF_Q_aom / AVIF_Q_rav1e / AVIF_Q_svt   fixed quantizer (0-63); unset: calibrated (below)
 #   CAL_QS ["6 9 12 15"], CAL_SPEED [8]
 #   CONVERT [/usr/bin/convert]  ImageMagick 6 convert (the real binary, not a wrapper on PATH)
+#   SECTIONS ["avif webp jxl png"]  which parts to run (the JPEG q90 target always runs)
 #
 # Quality: each photo's reference is the decoded JPEG shifted by 4 pixels (crop +4+4; an even shift keeps even sizes, which SVT-AV1 needs for 4:2:0), so that
 # JPEG q90 of it is not re-quantised on the original 8x8 grid (that would flatter JPEG). Figures:
@@ -41,7 +42,9 @@ AVIF_YUV=${AVIF_YUV:-420}
 CAL_QS=${CAL_QS:-"6 9 12 15"}
 CAL_SPEED=${CAL_SPEED:-8}
 CONVERT=${CONVERT:-/usr/bin/convert}
+SECTIONS=" ${SECTIONS:-avif webp jxl png} "
 export VIPS_CONCURRENCY=$THREADS
+want() { case $SECTIONS in *" $1 "*) return 0 ;; esac; return 1; }
 
 for t in avifenc avifdec cwebp dwebp cjxl djxl vips compare /usr/bin/time /usr/bin/python3 "$CONVERT"; do
     command -v "$t" >/dev/null || { echo "missing tool: $t" >&2; exit 2; }
@@ -79,6 +82,7 @@ for f in "$CORPUS"/*; do
         *.png|*.webp) n=$(basename "${f%.*}"); "$CONVERT" "$f" "$OUT/ref/$n.png"; DRAWINGS+=("$n") ;;
     esac
 done
+PHOTOS_W=("${PHOTOS[@]}"); DRAWINGS_W=("${DRAWINGS[@]}")
 echo "photos: ${PHOTOS[*]:-none}"; echo "drawings: ${DRAWINGS[*]:-none}"
 
 # --- JPEG q90: the quality target ---------------------------------------------------------------
@@ -99,6 +103,7 @@ avif() { # CODEC SPEED Q NAME GROUP
     quality "$OUT/ref/$4.png" "$OUT/dec/$4.png"
     row "$5" "avif-$1" "s$2 q$3" "$4" "$SECS" "$BYTES" "$PEAK" "$PSNR" "$DSSIM"
 }
+want avif || AVIF_CODECS=
 for c in $AVIF_CODECS; do
     var=AVIF_Q_$c; q=${!var:-}
     if [ -z "$q" ]; then
@@ -112,21 +117,24 @@ for c in $AVIF_CODECS; do
 done
 
 # --- WebP: q90 for photos, lossless for drawings ------------------------------------------------
-for n in "${PHOTOS[@]}"; do
+want webp || PHOTOS_W=() DRAWINGS_W=()
+for n in "${PHOTOS_W[@]}"; do
     o="$OUT/enc/$n.q90.webp"
     timed "$o" cwebp -mt -q 90 "$OUT/ref/$n.png" -o "$o" || continue
     dwebp "$o" -o "$OUT/dec/$n.png" >/dev/null 2>&1
     quality "$OUT/ref/$n.png" "$OUT/dec/$n.png"
     row photo cwebp q90 "$n" "$SECS" "$BYTES" "$PEAK" "$PSNR" "$DSSIM"
 done
-for n in "${DRAWINGS[@]}"; do
+for n in "${DRAWINGS_W[@]}"; do
     o="$OUT/enc/$n.ll.webp"
     timed "$o" cwebp -mt -lossless "$OUT/ref/$n.png" -o "$o" || continue
     row drawing cwebp lossless "$n" "$SECS" "$BYTES" "$PEAK" inf 0
 done
 
 # --- JPEG XL: distance 1.0 on pixels, lossless recompression of the JPEG files ------------------
-for n in "${PHOTOS[@]}" "${DRAWINGS[@]}"; do
+JXL_IN=("${PHOTOS[@]}" "${DRAWINGS[@]}"); JPEG_IN=("${PHOTOS[@]}")
+want jxl || JXL_IN=() JPEG_IN=()
+for n in "${JXL_IN[@]}"; do
     g=drawing; [ -e "$OUT/ref/$n.orig.jpg" ] && g=photo
     o="$OUT/enc/$n.d1.jxl"
     timed "$o" cjxl --num_threads="$THREADS" -d 1.0 "$OUT/ref/$n.png" "$o" || continue
@@ -134,7 +142,7 @@ for n in "${PHOTOS[@]}" "${DRAWINGS[@]}"; do
     quality "$OUT/ref/$n.png" "$OUT/dec/$n.png"
     row "$g" cjxl d1.0 "$n" "$SECS" "$BYTES" "$PEAK" "$PSNR" "$DSSIM"
 done
-for n in "${PHOTOS[@]}"; do
+for n in "${JPEG_IN[@]}"; do
     src="$OUT/ref/$n.orig.jpg"; o="$OUT/enc/$n.jpeg.jxl"
     timed "$o" cjxl --num_threads="$THREADS" --lossless_jpeg=1 "$src" "$o" || continue
     djxl "$o" "$OUT/dec/$n.jpg" >/dev/null 2>&1
@@ -167,7 +175,8 @@ png_all() { # GROUP FILES...: every writer on every file
 PNG_IN=()
 for n in "${PHOTOS[@]}"; do PNG_IN+=("$OUT/ref/$n.orig.jpg"); done
 for n in "${DRAWINGS[@]}"; do PNG_IN+=("$OUT/ref/$n.png"); done
-png_all png "${PNG_IN[@]}"
+want png || PNG_IN=() PNGSUITE=
+[ ${#PNG_IN[@]} = 0 ] || png_all png "${PNG_IN[@]}"
 if [ -n "$PNGSUITE" ]; then
     SUITE=(); for f in "$PNGSUITE"/*.png; do case $(basename "$f") in x*) ;; *) SUITE+=("$f") ;; esac; done
     png_all pngsuite "${SUITE[@]}"
