@@ -11,6 +11,7 @@
 #include "PictureList.h"
 #include "InProcessJobs.h"
 #include "WorkerLocation.h"
+#include "SystemInfo.h"
 #include "WorkerLoop.h"
 
 #include <atomic>
@@ -41,19 +42,11 @@ void OnStopSignal(int number)
     std::signal(number, SIG_DFL);
 }
 
-void InstallStopHandlers()
-{
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 int RunWorker()
 {
     // Before the codec starts, so ImageMagick's limits follow the ceiling.
-    if (!CapProcessMemory(kWorkerMemoryBytes))
+    if (!CapDataSize(kWorkerMemoryBytes))
         std::perror("tessaglyph-convert: cannot cap the worker's memory");
     // The engine sets the policy folder; set it here too for a worker started by hand.
     if (!std::getenv("MAGICK_CONFIGURE_PATH")) {
@@ -114,7 +107,7 @@ int Convert(const CliOptions& options)
 
     g_run.store(&run);
     g_engine.store(&engine);
-    InstallStopHandlers();
+    HandleStopSignals(OnStopSignal);
     const BatchOutcome outcome = run.Run(BatchRequest{list.Entries(), options.outDir, options.typeCodes}, progress);
     g_run.store(nullptr);
     g_engine.store(nullptr);

@@ -13,18 +13,6 @@ namespace {
 
 constexpr MagickCore::MagickSizeType kMiB = 1024 * 1024;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kUnderAddressSanitizer = true;
-#else
-constexpr bool kUnderAddressSanitizer = false;
-#endif
-#else
-constexpr bool kUnderAddressSanitizer = false;
-#endif
-
 MagickCore::MagickSizeType PhysicalMemory()
 {
     const std::uint64_t bytes = PhysicalMemoryBytes();
@@ -71,11 +59,4 @@ void EnsureCodecReady()
         Magick::InitializeMagick(nullptr);
         ApplyLimits();
     });
-}
-
-bool CapProcessMemory(std::uint64_t bytes)
-{
-    if (kUnderAddressSanitizer)
-        return true;  // its shadow memory counts as data and is far larger than any cap
-    return CapDataSize(bytes);
 }

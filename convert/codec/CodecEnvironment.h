@@ -34,10 +34,6 @@ constexpr bool FitsPictureLimits(std::uint64_t width, std::uint64_t height)
 // limit (derived from this ceiling when it is set) go to disk instead.
 constexpr std::uint64_t kWorkerMemoryBytes = std::uint64_t{1536} << 20;
 
-// Caps this process's data size (RLIMIT_DATA) at `bytes`; an allocation past
-// it fails like any out-of-memory, which the codec reports as a failed
-// picture. Call before the codec is first used. False when the system refuses.
-bool CapProcessMemory(std::uint64_t bytes);
 
 // Initialises ImageMagick and its limits if that has not happened yet.
 // Thread-safe; every codec entry point calls it.

@@ -1,6 +1,9 @@
 #include "SystemInfo.h"
 
+#include "AddressSanitizer.h"
+
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -74,6 +77,8 @@ std::uint64_t DataSizeLimit()
 
 bool CapDataSize(std::uint64_t bytes)
 {
+    if (kUnderAddressSanitizer)
+        return true;  // the cap would count the sanitizer's shadow memory
     rlimit limit{};
     if (::getrlimit(RLIMIT_DATA, &limit) != 0)
         return false;
@@ -83,4 +88,13 @@ bool CapDataSize(std::uint64_t bytes)
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < limit.rlim_cur)
         limit.rlim_cur = limit.rlim_max;
     return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+}
+
+void HandleStopSignals(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }

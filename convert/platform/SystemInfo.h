@@ -29,8 +29,12 @@ std::string WhyNotExecutable(const std::string& program);
 std::uint64_t DataSizeLimit();
 
 // Lowers that limit to `bytes` (never raises one someone else set lower);
-// false when it cannot be set.
+// false when it cannot be set. Does nothing in the AddressSanitizer build.
 bool CapDataSize(std::uint64_t bytes);
+
+// Calls `handler` (with the signal's number) when the user asks the program
+// to stop: Ctrl+C at a terminal (SIGINT) or a plain kill (SIGTERM).
+void HandleStopSignals(void (*handler)(int));
 
 // The machine's physical memory in bytes; 0 when it cannot be told.
 std::uint64_t PhysicalMemoryBytes();

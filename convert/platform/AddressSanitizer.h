@@ -1,7 +1,7 @@
 #pragma once
 
-// True in the AddressSanitizer build, whose shadow memory counts against
-// any data size limit a test would set.
+// True in the AddressSanitizer build, whose shadow memory counts as data and
+// is far larger than any data size limit.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kUnderAddressSanitizer = true;
 #elif defined(__has_feature)
