@@ -75,6 +75,9 @@ DialogTemplate SingleTemplate()
         Control(IDC_CHECK_TIF, K::CheckBox, "tif", kTabStop, {189, 71, 28, 10}),
         Control(IDC_CHECK_TGA, K::CheckBox, "tga", kTabStop, {248, 71, 28, 10}),
         Control(IDC_CHECK_RAW, K::CheckBox, "raw", kTabStop, {295, 71, 28, 10}),
+        Control(IDC_CHECK_WEBP, K::CheckBox, "webp", kTabStop, {189, 90, 28, 10}),
+        Control(IDC_CHECK_AVIF, K::CheckBox, "avif", kTabStop, {248, 90, 28, 10}),
+        Control(IDC_CHECK_JXL, K::CheckBox, "jxl", kTabStop, {295, 90, 28, 10}),
     };
     return t;
 }
@@ -87,7 +90,7 @@ DialogTemplate BatchTemplate()
     t.cy = 210;
     ControlTemplate combo =
         Control(IDC_OUT_TYPE, K::ComboBox, "", kVScroll | kTabStop, {76, 157, 77, 133});
-    combo.items = {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW"};
+    combo.items = {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW", "WEBP", "AVIF", "JXL"};
     t.controls = {
         Control(IDC_PREVIEW, K::BlackFrame, "", 0, {1, 0, 169, 153}),
         Control(IDC_CONVERT, K::PushButton, "Convert", kTabStop, {282, 193, 57, 16}),

@@ -41,6 +41,9 @@ inline constexpr int IDC_CHECK_ICO = 1021;
 inline constexpr int IDC_CHECK_TIF = 1022;
 inline constexpr int IDC_CHECK_TGA = 1023;
 inline constexpr int IDC_CHECK_RAW = 1024;
+inline constexpr int IDC_CHECK_WEBP = 1025;
+inline constexpr int IDC_CHECK_AVIF = 1026;
+inline constexpr int IDC_CHECK_JXL = 1027;
 
 // Batch page (130); the preview (1002), Convert (1007) and the out folder
 // edit (1005) carry the Single page's numbers.

@@ -66,10 +66,16 @@ bool SaveSection(const std::string& configPath, const char* section,
 
 } // namespace
 
-const std::array<SettingRow<SingleSettings>, 11>& SingleSettingRows()
+const std::array<SettingRow<SingleSettings>, 14>& SingleSettingRows()
 {
     using S = SingleSettings;
-    static const std::array<SettingRow<S>, 11> rows{{
+    // The store puts the first key written last and each later one at the
+    // top, so the newer formats come first, in reverse: a file made from
+    // nothing lists the classic eleven keys as always, then webp, avif, jxl.
+    static const std::array<SettingRow<S>, 14> rows{{
+        {"bjxl", SettingKind::Flag, &S::bjxl, nullptr},
+        {"bavif", SettingKind::Flag, &S::bavif, nullptr},
+        {"bwebp", SettingKind::Flag, &S::bwebp, nullptr},
         {"bbmp", SettingKind::Flag, &S::bbmp, nullptr},
         {"bjpg", SettingKind::Flag, &S::bjpg, nullptr},
         {"bgif", SettingKind::Flag, &S::bgif, nullptr},

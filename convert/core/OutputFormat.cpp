@@ -15,6 +15,9 @@ const std::array<OutputFormat, kOutputFormatCount> kFormats = {{
     {"tif", "TIF", 1022, 6, ".tif", kTypeTif, "btif"},
     {"tga", "TGA", 1023, 7, ".tga", kTypeTga, "btga"},
     {"raw", "RAW", 1024, 8, ".raw", kTypeRaw, "braw"},
+    {"webp", "WEBP", 1025, 9, ".webp", kTypeWebp, "bwebp"},
+    {"avif", "AVIF", 1026, 10, ".avif", kTypeAvif, "bavif"},
+    {"jxl", "JXL", 1027, 11, ".jxl", kTypeJxl, "bjxl"},
 }};
 
 }  // namespace
@@ -27,7 +30,7 @@ const std::array<OutputFormat, kOutputFormatCount>& OutputFormats()
 const OutputFormat& FormatByComboIndex(int index)
 {
     for (const OutputFormat& format : kFormats) {
-        if (format.comboIndex == index && index >= 1 && index <= 8)
+        if (format.comboIndex == index && index >= 1 && index < static_cast<int>(kOutputFormatCount))
             return format;
     }
     return kFormats[0];
@@ -59,9 +62,9 @@ std::uint32_t TypeFromPath(std::string_view path)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }
-    for (const OutputFormat& format : kFormats) {
-        if (tail == format.comboText)
-            return format.typeCode;
+    for (std::size_t row = 0; row < kClassicFormatCount; ++row) {
+        if (tail == kFormats[row].comboText)
+            return kFormats[row].typeCode;
     }
     return kTypeUnknown;
 }
