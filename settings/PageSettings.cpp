@@ -1,9 +1,7 @@
 #include "PageSettings.h"
 
+#include "ConfigFilePath.h"
 #include "IniFile.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -36,12 +34,7 @@ template <class Settings, std::size_t N>
 bool SaveSection(const std::string& configPath, const char* section,
                  const std::array<SettingRow<Settings>, N>& rows, const Settings& settings)
 {
-    // The per-user folder does not exist before the first save.
-    const std::filesystem::path folder = std::filesystem::path(configPath).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !std::filesystem::exists(folder, ec))
-        std::filesystem::create_directories(folder, ec);
-
+    MakeConfigFolder(configPath);
     IniFile ini;
     if (!ini.Open(configPath))
         return false;
