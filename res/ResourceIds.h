@@ -12,6 +12,7 @@ inline constexpr int IDR_MAINFRAME = 128;  // the application icon
 inline constexpr int IDD_SINGLE = 129;
 inline constexpr int IDD_BATCH = 130;
 inline constexpr int IDD_ABOUT = 131;
+inline constexpr int IDD_OPTIONS = 132;
 
 // The About entry's command id; only its bits above the lowest four count.
 inline constexpr unsigned int IDM_ABOUTBOX = 0x10;
@@ -61,5 +62,26 @@ inline constexpr int IDC_ABOUT_ICON = 1002;
 inline constexpr int IDC_INFO = 1017;
 inline constexpr int IDC_WEBSITE = 1019;
 inline constexpr int IDC_GET_NEW_VERSION = 1020;
+
+// Options page (132), one control per option.
+inline constexpr int IDC_JPEG_QUALITY = 1101;
+inline constexpr int IDC_JPEG_PROGRESSIVE = 1102;
+inline constexpr int IDC_JPEG_CHROMA = 1103;
+inline constexpr int IDC_WEBP_QUALITY = 1104;
+inline constexpr int IDC_WEBP_LOSSLESS = 1105;
+inline constexpr int IDC_AVIF_QUALITY = 1106;
+inline constexpr int IDC_AVIF_SPEED = 1107;
+inline constexpr int IDC_JXL_DISTANCE = 1108;
+inline constexpr int IDC_JXL_LOSSLESS_JPEG = 1109;
+inline constexpr int IDC_PNG_COMPRESSION = 1110;
+inline constexpr int IDC_RESIZE = 1111;
+inline constexpr int IDC_RESIZE_WIDTH = 1112;
+inline constexpr int IDC_RESIZE_HEIGHT = 1113;
+inline constexpr int IDC_MAX_SIDE = 1114;
+inline constexpr int IDC_NEVER_ENLARGE = 1115;
+inline constexpr int IDC_METADATA = 1116;
+inline constexpr int IDC_REMOVE_GPS = 1117;
+inline constexpr int IDC_IF_EXISTS = 1118;
+inline constexpr int IDC_FOLDERS = 1119;
 
 }  // namespace res

@@ -53,6 +53,8 @@ const char* ClassOf(ControlKind kind, std::uint32_t styles)
         return "QComboBox";
     case ControlKind::ProgressBar:
         return "QProgressBar";
+    case ControlKind::SpinBox:
+        return (styles & res::kDecimal) ? "QDoubleSpinBox" : "QSpinBox";
     }
     return "";
 }
@@ -109,9 +111,9 @@ const Sheet kSheets[] = {
       {1022, K::CheckBox, "tif", {189, 71, 28, 10}},
       {1023, K::CheckBox, "tga", {248, 71, 28, 10}},
       {1024, K::CheckBox, "raw", {295, 71, 28, 10}},
-      {1025, K::CheckBox, "webp", {189, 90, 28, 10}},
-      {1026, K::CheckBox, "avif", {248, 90, 28, 10}},
-      {1027, K::CheckBox, "jxl", {295, 90, 28, 10}}}},
+      {1025, K::CheckBox, "webp", {189, 90, 34, 10}},
+      {1026, K::CheckBox, "avif", {248, 90, 34, 10}},
+      {1027, K::CheckBox, "jxl", {295, 90, 34, 10}}}},
     {130, "", 340, 210,
      {{1002, K::BlackFrame, "", {1, 0, 169, 153}},
       {1007, K::PushButton, "Convert", {282, 193, 57, 16}},
