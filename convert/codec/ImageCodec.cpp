@@ -5,6 +5,7 @@
 #include "FormatSniffer.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
+#include "OutputFormat.h"
 #include "PictureDecoder.h"
 #include "PictureEncoder.h"
 
@@ -19,6 +20,8 @@ struct ImageCodec::Impl {
     bool reduced = false;
     bool loaded = false;
     std::string damage;
+    Animation animation;           // kept only by LoadWithFrames
+    std::string animationRefused;  // why an animation's frames were not kept
     EncodeOptions encode;
     std::string lastError;
 
@@ -35,14 +38,17 @@ struct ImageCodec::Impl {
         reduced = false;
         loaded = false;
         damage.clear();
+        animation = Animation{};
+        animationRefused.clear();
         encode.trueColour = false;
     }
-    bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight);
+    bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight,
+              bool keepFrames = false);
 };
 
 
 bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth,
-                            std::uint32_t minHeight)
+                            std::uint32_t minHeight, bool keepFrames)
 {
     Clear();
     lastError.clear();
@@ -58,8 +64,11 @@ bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::ui
     if (!ReadFileBytes(path, kMaxInputFileBytes, bytes, lastError))
         return false;
     DecodedPicture decoded;
-    if (!DecodePicture(bytes.data(), bytes.size(), type, minWidth, minHeight, decoded, lastError))
+    if (keepFrames ? !DecodePictureWithFrames(bytes.data(), bytes.size(), type, decoded, lastError)
+                   : !DecodePicture(bytes.data(), bytes.size(), type, minWidth, minHeight, decoded, lastError))
         return false;
+    animation = std::move(decoded.animation);
+    animationRefused = std::move(decoded.animationRefused);
     picture = decoded.image;
     fullWidth = decoded.fullWidth;
     fullHeight = decoded.fullHeight;
@@ -67,6 +76,11 @@ bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::ui
     damage = decoded.damage;
     loaded = true;
     return true;
+}
+
+bool KeepsAnimation(std::uint32_t type)
+{
+    return type == kTypeGif || type == kTypeWebp;
 }
 
 ImageCodec::ImageCodec() : m_pImpl(std::make_unique<Impl>()) {}
@@ -97,6 +111,11 @@ ImageCodec& ImageCodec::operator=(ImageCodec&& other)
 bool ImageCodec::Load(const std::string& path, std::uint32_t type)
 {
     return m_pImpl->Load(path, type, 0, 0);
+}
+
+bool ImageCodec::LoadWithFrames(const std::string& path, std::uint32_t type)
+{
+    return m_pImpl->Load(path, type, 0, 0, true);
 }
 
 bool ImageCodec::LoadForDrawing(const std::string& path, std::uint32_t type, std::uint32_t drawWidth,
@@ -169,7 +188,11 @@ bool ImageCodec::Save(const std::string& path, std::uint32_t type)
         return m_pImpl->Fail("no file was given");
     m_pImpl->lastError.clear();
     Magick::Blob encoded;
-    if (!EncodePicture(m_pImpl->picture, type, m_pImpl->encode, encoded, m_pImpl->lastError))
+    if (KeepsAnimation(type) && !m_pImpl->animationRefused.empty())
+        return m_pImpl->Fail(m_pImpl->animationRefused);
+    if (KeepsAnimation(type) && m_pImpl->animation.IsAnimated()
+            ? !EncodeAnimation(m_pImpl->animation, type, encoded, m_pImpl->lastError)
+            : !EncodePicture(m_pImpl->picture, type, m_pImpl->encode, encoded, m_pImpl->lastError))
         return false;
     return WriteFileAtomically(path, encoded.data(), encoded.length(), m_pImpl->lastError);
 }
@@ -240,17 +263,24 @@ ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
     if (!IsValid())
         return copy;
     const bool copied = GuardedStep(copy.m_pImpl->lastError, "the picture cannot be copied", [&] {
-        Magick::Image pixels(m_pImpl->picture);
-        pixels.modifyImage();  // its own image; the pixel cache is shared
-        bool touched = true;
-        if (ownPixelsNow) {
-            // Touching a pixel makes ImageMagick copy the shared pixel cache
-            // now, in this thread, rather than whenever the copy first changes.
-            const ExceptionPtr exception = AcquireException();
-            touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception.get()) != nullptr &&
-                      MagickCore::SyncAuthenticPixels(pixels.image(), exception.get()) != MagickCore::MagickFalse;
-        }
-        copy.m_pImpl->picture = pixels;
+        const auto copyOf = [ownPixelsNow](const Magick::Image& image, Magick::Image& into) {
+            Magick::Image pixels(image);
+            pixels.modifyImage();  // its own image; the pixel cache is shared
+            bool touched = true;
+            if (ownPixelsNow) {
+                // Touching a pixel makes ImageMagick copy the shared pixel cache
+                // now, in this thread, rather than whenever the copy first changes.
+                const ExceptionPtr exception = AcquireException();
+                touched = MagickCore::GetAuthenticPixels(pixels.image(), 0, 0, 1, 1, exception.get()) != nullptr &&
+                          MagickCore::SyncAuthenticPixels(pixels.image(), exception.get()) != MagickCore::MagickFalse;
+            }
+            into = pixels;
+            return touched;
+        };
+        bool touched = copyOf(m_pImpl->picture, copy.m_pImpl->picture);
+        copy.m_pImpl->animation = m_pImpl->animation;
+        for (std::size_t i = 0; i < m_pImpl->animation.frames.size() && touched; ++i)
+            touched = copyOf(m_pImpl->animation.frames[i], copy.m_pImpl->animation.frames[i]);
         return touched;
     });
     if (copied) {
@@ -258,6 +288,7 @@ ImageCodec ImageCodec::CopyPicture(bool ownPixelsNow) const
         copy.m_pImpl->fullHeight = m_pImpl->fullHeight;
         copy.m_pImpl->reduced = m_pImpl->reduced;
         copy.m_pImpl->damage = m_pImpl->damage;
+        copy.m_pImpl->animationRefused = m_pImpl->animationRefused;
         copy.m_pImpl->encode = m_pImpl->encode;
         copy.m_pImpl->loaded = true;
     } else {

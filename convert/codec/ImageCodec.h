@@ -15,9 +15,14 @@
 // raster formats are decoded (BMP, GIF, JPEG, PNG, ICO/CUR, TIFF, PCX, WebP,
 // HEIC, Netpbm, TGA, camera raw); the path is never handed to ImageMagick.
 // The first frame of an animation or multi-page file is taken, turned upright
-// by its EXIF orientation. Pictures declaring more than the codec's limits
+// by its EXIF orientation; LoadWithFrames keeps every frame of an animated
+// GIF or WebP too, for saving as GIF or WebP (KeepsAnimation). Pictures declaring more than the codec's limits
 // are refused before decoding.
 //
+// True for the output formats that keep every frame of an animation: GIF
+// and WebP.
+bool KeepsAnimation(std::uint32_t type);
+
 // An object is used by one thread at a time; different objects may be used
 // on different threads.
 class ImageCodec {
@@ -34,6 +39,13 @@ public:
 
     // Replaces whatever the object held. Returns IsValid().
     bool Load(const std::string& path, std::uint32_t type);
+    // Load, and for an animated GIF or WebP every frame, its delay and the
+    // play count as well, in the same decode: a GIF or WebP save writes the
+    // animation, other formats the first frame. An animation whose frames
+    // together hold more than 100 million pixels (canvas times frames) is
+    // loaded as its first frame, and a GIF or WebP save then fails saying it
+    // is too large to keep.
+    bool LoadWithFrames(const std::string& path, std::uint32_t type);
     // Loads only for Draw: formats that can decode at a reduced size do so,
     // never below drawWidth x drawHeight. GetWidth/GetHeight still give the
     // picture's own size. Save refuses such a picture.

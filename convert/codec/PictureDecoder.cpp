@@ -9,10 +9,12 @@
 #include "MagickHandles.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
+#include "WebpAnimationReader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -115,6 +117,34 @@ std::string TooLarge(std::uint64_t width, std::uint64_t height)
     return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)";
 }
 
+bool FitsAnimation(std::uint64_t width, std::uint64_t height, std::uint64_t frames)
+{
+    return width * height * frames <= kMaxAnimationPixels;
+}
+
+std::string AnimationTooLarge(std::uint64_t width, std::uint64_t height, std::uint64_t frames)
+{
+    return "the animation is too large to keep (" + std::to_string(frames) + " frames of " + std::to_string(width) +
+           " x " + std::to_string(height) + " pixels)";
+}
+
+// The frames as a viewer shows them: each composed over the ones before as
+// their disposal says, on the whole canvas.
+void CoalesceInto(const MagickCore::Image* list, Animation& animation, ExceptionInfo* exception)
+{
+    MagickCore::Image* whole = MagickCore::CoalesceImages(list, exception);
+    if (whole == nullptr)
+        throw std::runtime_error(exception->reason != nullptr ? ShortMagickReason(exception->reason)
+                                                              : "its frames cannot be composed");
+    animation.frames = TakeImageList(whole);
+    animation.plays = static_cast<std::uint32_t>(list->iterations);
+    for (const Magick::Image& frame : animation.frames) {
+        const MagickCore::Image* each = frame.constImage();
+        const auto ticks = static_cast<std::uint64_t>(std::max<ssize_t>(each->ticks_per_second, 1));
+        animation.delaysMs.push_back(static_cast<std::uint32_t>(std::uint64_t{each->delay} * 1000 / ticks));
+    }
+}
+
 bool DecodeCameraRaw(const std::uint8_t* data, std::size_t size, std::uint32_t minWidth, std::uint32_t minHeight,
                      DecodedPicture& picture)
 {
@@ -142,15 +172,17 @@ bool DecodeGreyAlphaTga(const std::uint8_t* data, std::size_t size, DecodedPictu
 }
 
 bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* coder, std::uint32_t minWidth,
-                      std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
+                      std::uint32_t minHeight, bool keepFrames, DecodedPicture& picture, std::string& error)
 {
     const ExceptionPtr exception = AcquireException();
 
     ImageInfoPtr pingInfo = MakeReadInfo(coder);
     // ImageMagick 6's PNM reader leaks a 4 KiB buffer whenever a ping stops
     // at the scene limit, so a worker would grow with every PNM file. PNM
-    // headers are cheap to walk, so that ping goes through every frame.
-    if (std::strcmp(coder, "PNM") == 0)
+    // headers are cheap to walk, so that ping goes through every frame; so
+    // does a GIF's when its frames may be kept, to count them.
+    const bool mayAnimate = keepFrames && std::strcmp(coder, "GIF") == 0;
+    if (std::strcmp(coder, "PNM") == 0 || mayAnimate)
         pingInfo->number_scenes = 0;
     ImageListPtr pinged(MagickCore::PingBlob(pingInfo.get(), data, size, exception.get()));
     if (!pinged || pinged->columns == 0 || pinged->rows == 0 || IsUnusable(*exception)) {
@@ -159,7 +191,15 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
     }
     const std::uint64_t declaredWidth = pinged->columns;
     const std::uint64_t declaredHeight = pinged->rows;
+    const std::uint64_t frames = mayAnimate ? MagickCore::GetImageListLength(pinged.get()) : 1;
+    const std::uint64_t canvasWidth = std::max<std::uint64_t>(pinged->page.width, declaredWidth);
+    const std::uint64_t canvasHeight = std::max<std::uint64_t>(pinged->page.height, declaredHeight);
     pinged.reset();
+    bool allFrames = frames > 1;
+    if (allFrames && !FitsAnimation(canvasWidth, canvasHeight, frames)) {
+        picture.animationRefused = AnimationTooLarge(canvasWidth, canvasHeight, frames);
+        allFrames = false;
+    }
     if (!DeclaredSizeFits(declaredWidth, declaredHeight)) {
         error = TooLarge(declaredWidth, declaredHeight);
         return false;
@@ -167,6 +207,8 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
 
     MagickCore::ClearMagickException(exception.get());
     ImageInfoPtr readInfo = MakeReadInfo(coder);
+    if (allFrames)
+        readInfo->number_scenes = 0;
     if (minWidth > 0 && minHeight > 0) {
         // libjpeg picks the smallest of its scales that still covers this
         // size; square, so a quarter turn afterwards changes nothing.
@@ -186,6 +228,8 @@ bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* co
         picture.damage = DamageOf(read->exception);
     // What the reader said stays behind here: a writer would throw it again.
     MagickCore::ClearMagickException(&read->exception);
+    if (allFrames && read->next != nullptr)
+        CoalesceInto(read.get(), picture.animation, exception.get());
     if (read->next != nullptr) {
         ImageListPtr rest(read->next);
         read->next = nullptr;
@@ -229,8 +273,35 @@ void Normalise(Magick::Image& image)
     }
 }
 
+// An animated WebP whose frames are wanted, through libwebp, unless it is
+// too large to keep; false when it is to be read as a still.
+bool DecodeWebpAnimation(const std::uint8_t* data, std::size_t size, DecodedPicture& picture, std::string& error,
+                         bool& failed)
+{
+    WebpAnimationInfo info;
+    if (!IsAnimatedWebp(data, size) || !ReadWebpAnimationInfo(data, size, info) || info.frames < 2)
+        return false;
+    if (!DeclaredSizeFits(info.width, info.height)) {
+        error = TooLarge(info.width, info.height);
+        failed = true;
+        return false;
+    }
+    if (!FitsAnimation(info.width, info.height, info.frames)) {
+        picture.animationRefused = AnimationTooLarge(info.width, info.height, info.frames);
+        return false;
+    }
+    if (!ReadWebpAnimation(data, size, picture.animation, picture.damage, error)) {
+        failed = true;
+        return false;
+    }
+    picture.image = picture.animation.frames.front();
+    picture.fullWidth = info.width;
+    picture.fullHeight = info.height;
+    return true;
+}
+
 bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, std::uint32_t minWidth,
-            std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
+            std::uint32_t minHeight, bool keepFrames, DecodedPicture& picture, std::string& error)
 {
     EnsureCodecReady();
     bool decoded = false;
@@ -246,13 +317,28 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
         }
         if (!DeclaredSizeFitsFile(coder, data, size, error))
             return false;
+        bool failed = false;
+        if (keepFrames && std::strcmp(coder, "WEBP") == 0)
+            decoded = DecodeWebpAnimation(data, size, picture, error, failed);
+        if (failed)
+            return false;
         // ImageMagick 6 reads grey with alpha as 5-5-5 colour.
         const bool greyAlphaTga = std::strcmp(coder, "TGA") == 0 && IsGreyAlphaTga(data, size);
-        if (greyAlphaTga ? !DecodeGreyAlphaTga(data, size, picture, error)
-                         : !DecodeWithMagick(data, size, coder, minWidth, minHeight, picture, error))
+        if (!decoded && (greyAlphaTga ? !DecodeGreyAlphaTga(data, size, picture, error)
+                                      : !DecodeWithMagick(data, size, coder, minWidth, minHeight, keepFrames, picture,
+                                                          error)))
             return false;
     }
+    std::vector<Magick::Image>& frames = picture.animation.frames;
+    // A WebP animation's first frame is the still itself.
+    const bool firstIsStill = !frames.empty() && frames.front().constImage() == picture.image.constImage();
     Normalise(picture.image);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (i == 0 && firstIsStill)
+            frames[i] = picture.image;
+        else
+            Normalise(frames[i]);
+    }
     return true;
 }
 
@@ -263,7 +349,18 @@ bool DecodePicture(const std::uint8_t* data, std::size_t size, std::uint32_t typ
 {
     picture = DecodedPicture{};
     if (GuardedStep(error, "it cannot be decoded",
-                    [&] { return Decode(data, size, typeHint, minWidth, minHeight, picture, error); }))
+                    [&] { return Decode(data, size, typeHint, minWidth, minHeight, false, picture, error); }))
+        return true;
+    picture = DecodedPicture{};
+    return false;
+}
+
+bool DecodePictureWithFrames(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint,
+                             DecodedPicture& picture, std::string& error)
+{
+    picture = DecodedPicture{};
+    if (GuardedStep(error, "it cannot be decoded",
+                    [&] { return Decode(data, size, typeHint, 0, 0, true, picture, error); }))
         return true;
     picture = DecodedPicture{};
     return false;

@@ -2,6 +2,7 @@
 
 #include "ColourProfile.h"
 #include "CompressionProbe.h"
+#include "GifAnimation.h"
 #include "GifPalette.h"
 #include "AvifEncoder.h"
 #include "JxlEncoder.h"
@@ -19,11 +20,6 @@ namespace {
 // to half on smooth drawings, and double the encoding time. Photos that came
 // as JPEG and are large are written with the standard tables.
 constexpr std::uint64_t kJpegStandardTablesMinPixels = 4'000'000;
-
-bool CameFromJpeg(const Magick::Image& image)
-{
-    return !image.attribute("jpeg:sampling-factor").empty();
-}
 
 // Three factors of the JPEG this picture came from ("2x2,1x1,1x1"), or "".
 std::string InputChromaSampling(const Magick::Image& image)
@@ -186,6 +182,35 @@ bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const E
         return true;
     encoded = Magick::Blob();
     return false;
+}
+
+bool EncodeAnimation(const Animation& animation, std::uint32_t typeCode, Magick::Blob& encoded, std::string& error)
+{
+    encoded = Magick::Blob();
+    if (animation.frames.empty()) {
+        error = "there is no picture to save";
+        return false;
+    }
+    if (typeCode == kTypeWebp)
+        return EncodeWebpAnimation(animation, encoded, error);
+    if (typeCode != kTypeGif) {
+        error = "the output format cannot hold an animation";
+        return false;
+    }
+    if (GuardedStep(error, "the animation cannot be encoded as GIF", [&] {
+            EncodeGifAnimation(animation, encoded);
+            return encoded.length() > 0;
+        }))
+        return true;
+    if (error.empty())
+        error = "the animation cannot be encoded as GIF";
+    encoded = Magick::Blob();
+    return false;
+}
+
+bool CameFromJpeg(const Magick::Image& image)
+{
+    return !image.attribute("jpeg:sampling-factor").empty();
 }
 
 void FlattenOntoWhite(Magick::Image& image)

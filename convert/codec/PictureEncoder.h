@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Animation.h"
+
 #include <Magick++.h>
 
 #include <cstdint>
@@ -32,6 +34,15 @@ struct EncodeOptions {
 // Never throws; false with a short reason.
 bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
                    Magick::Blob& encoded, std::string& error);
+
+// Encodes every frame of `animation`, with its delay and the play count, as
+// an animated GIF (see GifAnimation) or WebP (see WebpEncoder); refuses
+// other type codes. Never throws; false with a short reason.
+bool EncodeAnimation(const Animation& animation, std::uint32_t typeCode, Magick::Blob& encoded,
+                     std::string& error);
+
+// True when the picture was decoded from a JPEG file.
+bool CameFromJpeg(const Magick::Image& image);
 
 // Removes transparency by laying the picture on white; no-op when opaque.
 void FlattenOntoWhite(Magick::Image& image);

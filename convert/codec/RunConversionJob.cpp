@@ -3,6 +3,7 @@
 #include "ImageCodec.h"
 #include "OutputFormat.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -53,7 +54,12 @@ ConversionResult RunConversionJob(const ConversionJob& job)
         result.outputs.push_back(OutputResult{request.path, request.typeCode, false, std::string()});
     try {
         ImageCodec decoded;
-        result.decoded = decoded.Load(job.inputPath, job.inputType);
+        // Every frame only when an output keeps them; the others take the
+        // first frame of that same decode.
+        const bool keepFrames = std::any_of(job.outputs.begin(), job.outputs.end(),
+                                            [](const OutputRequest& output) { return KeepsAnimation(output.typeCode); });
+        result.decoded = keepFrames ? decoded.LoadWithFrames(job.inputPath, job.inputType)
+                                    : decoded.Load(job.inputPath, job.inputType);
         result.damage = decoded.GetDamage();
         if (!result.decoded) {
             result.decodeError = decoded.GetLastError();
