@@ -6,7 +6,7 @@
 # shared-mime-info names them for the extensions the program reads.
 set(TESSAGLYPH_PICTURE_MIME_TYPES
   image/bmp image/x-dib image/gif image/jpeg image/png image/vnd.microsoft.icon image/x-win-bitmap
-  image/tiff image/vnd.zbrush.pcx image/webp image/heif
+  image/tiff image/vnd.zbrush.pcx image/webp image/heif image/jxl
   image/x-portable-anymap image/x-portable-pixmap image/x-portable-graymap image/x-portable-bitmap
   image/x-tga
   image/x-dcraw image/x-panasonic-rw image/x-nikon-nef image/x-nikon-nrw image/x-canon-cr2

@@ -37,5 +37,6 @@ bool TriesCameraRawFirst(const std::uint8_t* data, std::size_t size, std::uint32
     if (typeHint == kTypeRaw)
         return true;
     const ReadableFormat* format = SniffReadableFormat(data, size, typeHint);
-    return format != nullptr && format->reader != PictureReader::Magick;
+    return format != nullptr &&
+           (format->reader == PictureReader::CameraRaw || format->reader == PictureReader::CameraRawFirst);
 }

@@ -11,6 +11,7 @@
 #include <Magick++.h>
 
 #include <algorithm>
+#include <cstring>
 
 struct ImageCodec::Impl {
     Magick::Image picture;
@@ -36,6 +37,7 @@ struct ImageCodec::Impl {
         loaded = false;
         damage.clear();
         encode.trueColour = false;
+        encode.sourceJpeg.reset();
     }
     bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight);
 };
@@ -66,6 +68,11 @@ bool ImageCodec::Impl::Load(const std::string& path, std::uint32_t type, std::ui
     reduced = decoded.reduced;
     damage = decoded.damage;
     loaded = true;
+    // A whole JPEG can be recompressed rather than re-encoded; the bytes move
+    // into the shared holder.
+    const char* coder = SniffPictureFormat(bytes.data(), bytes.size(), type);
+    if (!reduced && damage.empty() && coder != nullptr && std::strcmp(coder, "JPEG") == 0)
+        encode.sourceJpeg = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
     return true;
 }
 

@@ -105,6 +105,9 @@ std::string ReadmeFormatTable()
         case PictureReader::CameraRaw:
             reader = "LibRaw";
             break;
+        case PictureReader::Jxl:
+            reader = "libjxl";
+            break;
         }
         table += std::string("| ") + format.name + " | " + format.signature + " | " + reader + " | " +
                  Joined(format.extensions, "`.", "`") + " |\n";

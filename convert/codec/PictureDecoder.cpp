@@ -6,6 +6,7 @@
 #include "ColourProfile.h"
 #include "FormatSniffer.h"
 #include "GreyAlphaTga.h"
+#include "JxlDecoder.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
@@ -141,6 +142,35 @@ bool DecodeGreyAlphaTga(const std::uint8_t* data, std::size_t size, DecodedPictu
     return true;
 }
 
+// libjxl decodes; the picture then goes on as any other, profiles attached.
+bool DecodeJpegXl(const std::uint8_t* data, std::size_t size, DecodedPicture& picture, std::string& error)
+{
+    JxlPicture jxl;
+    if (!DecodeJxl(data, size, DeclaredSizeFits, jxl, error))
+        return false;
+    const char* map = jxl.grey ? (jxl.alpha ? "IA" : "I") : (jxl.alpha ? "RGBA" : "RGB");
+    Magick::Image& image = picture.image;
+    image = Magick::Image(jxl.width, jxl.height, map, jxl.bits == 16 ? Magick::ShortPixel : Magick::CharPixel,
+                          jxl.samples.data());
+    image.depth(jxl.bits);
+    if (jxl.grey)
+        MagickCore::SetImageColorspace(image.image(), MagickCore::GRAYColorspace);
+    // Upright already; the EXIF block is told so when it is synchronised.
+    image.orientation(MagickCore::TopLeftOrientation);
+    if (!jxl.icc.empty())
+        image.profile("icc", Magick::Blob(jxl.icc.data(), jxl.icc.size()));
+    if (!jxl.exif.empty()) {
+        // As JPEG's APP1 holds it, the form the writers expect.
+        jxl.exif.insert(jxl.exif.begin(), {'E', 'x', 'i', 'f', 0, 0});
+        image.profile("exif", Magick::Blob(jxl.exif.data(), jxl.exif.size()));
+    }
+    if (!jxl.xmp.empty())
+        image.profile("xmp", Magick::Blob(jxl.xmp.data(), jxl.xmp.size()));
+    picture.fullWidth = jxl.width;
+    picture.fullHeight = jxl.height;
+    return true;
+}
+
 bool DecodeWithMagick(const std::uint8_t* data, std::size_t size, const char* coder, std::uint32_t minWidth,
                       std::uint32_t minHeight, DecodedPicture& picture, std::string& error)
 {
@@ -238,7 +268,11 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint32_t typeHint, 
     // LibRaw does not know is tried as an ordinary picture.
     if (TriesCameraRawFirst(data, size, typeHint))
         decoded = DecodeCameraRaw(data, size, minWidth, minHeight, picture);
-    if (!decoded) {
+    const ReadableFormat* format = decoded ? nullptr : SniffReadableFormat(data, size, typeHint);
+    if (format != nullptr && format->reader == PictureReader::Jxl) {
+        if (!DecodeJpegXl(data, size, picture, error))
+            return false;
+    } else if (!decoded) {
         const char* coder = SniffPictureFormat(data, size, typeHint);
         if (coder == nullptr) {
             error = "it is not a picture format this program reads";

@@ -3,13 +3,19 @@
 #include <Magick++.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 // The encoding half of ImageCodec (internal: it exposes Magick++).
 
 struct EncodeOptions {
     std::uint8_t jpegQuality = 90;
     bool trueColour = false;  // IncreaseBpp(24): JPEG with three channels even for grey pixels
+    // The input file, when it is a JPEG decoded whole, for writers that
+    // recompress it rather than its pixels (JPEG XL); shared, never copied.
+    // Whatever changes how the picture looks must drop it.
+    std::shared_ptr<const std::vector<std::uint8_t>> sourceJpeg;
 };
 
 // Encodes `picture` into the format of an output type code of the format
@@ -29,6 +35,8 @@ struct EncodeOptions {
 //   TIF  photos uncompressed, everything else Deflate, whatever the input used.
 //   RAW  headerless 8-bit RGB, interleaved, rows top to bottom, transparency
 //        flattened onto white: exactly width * height * 3 bytes.
+//   JXL  a JPEG input losslessly recompressed, others at distance 1.0 (see
+//        JxlEncoder.h).
 // Never throws; false with a short reason.
 bool EncodePicture(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOptions& options,
                    Magick::Blob& encoded, std::string& error);

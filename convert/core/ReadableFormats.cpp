@@ -132,6 +132,13 @@ bool IsHeic(const std::uint8_t* data, std::size_t size)
     return false;
 }
 
+// A bare codestream, or the container's signature box.
+bool IsJxl(const std::uint8_t* data, std::size_t size)
+{
+    return StartsWith(data, size, "\xFF\x0A", 2) ||
+           StartsWith(data, size, "\0\0\0\x0CJXL \r\n\x87\n", 12);
+}
+
 // Camera raw formats that are not TIFF containers (those go through the
 // TIFF row): Canon CRW and CR3, Fujifilm RAF, Olympus ORF, Panasonic RW2,
 // Minolta MRW, Sigma X3F.
@@ -166,6 +173,7 @@ const std::vector<ReadableFormat>& ReadableFormats()
          0},
         {"WebP", {"webp"}, {"image/webp"}, "WEBP", R::Magick, "`RIFF` ... `WEBP`", IsWebp, 0},
         {"HEIC", {"heic", "heif"}, {"image/heif"}, "HEIC", R::Magick, "an `ftyp` box with a HEIC brand", IsHeic, 0},
+        {"JPEG XL", {"jxl"}, {"image/jxl"}, nullptr, R::Jxl, "`FF 0A`, or the container's `JXL ` box", IsJxl, 0},
         {"Netpbm", {"pnm", "ppm", "pgm", "pbm", "pam"},
          {"image/x-portable-anymap", "image/x-portable-pixmap", "image/x-portable-graymap", "image/x-portable-bitmap"},
          "PNM", R::Magick, "`P1` to `P7`", IsPnm, 0},

@@ -18,6 +18,7 @@ enum class PictureReader {
     Magick,          // ImageMagick, with the row's coder
     CameraRawFirst,  // LibRaw if it knows the bytes, else ImageMagick (TIFF containers)
     CameraRaw,       // LibRaw only
+    Jxl,             // libjxl only
 };
 
 // A signature test on a file's first bytes; `size` may be short of the whole file.
@@ -27,7 +28,7 @@ struct ReadableFormat {
     const char* name;                     // as people call it ("JPEG")
     std::vector<std::string> extensions;  // lower case, without the dot
     std::vector<std::string> mimeTypes;   // as the desktop's shared MIME database names them
-    const char* coder;                    // the ImageMagick coder; nullptr when only LibRaw reads it
+    const char* coder;                    // the ImageMagick coder; nullptr when LibRaw or libjxl reads it
     PictureReader reader;
     const char* signature;                // how it is recognised, in words (README)
     // nullptr: the format has no signature and is taken only when the file's
