@@ -1,9 +1,11 @@
 #include "CliOptions.h"
 
+#include "OptionsSettings.h"
 #include "OutputFormat.h"
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -42,6 +44,117 @@ std::vector<std::uint32_t> ParseFormats(const std::string& list, std::string& er
     return codes;
 }
 
+// The common short names other tools use, each standing for one or more
+// options of the table; those without a value stand for one setting.
+struct Shortcut {
+    std::vector<const char*> names;
+    const char* value;  // what the help shows; nullptr: takes none
+    const char* help;
+    std::function<bool(const std::string& flag, const std::string& value, ConversionOptions&, std::string& error)> set;
+};
+
+bool SetByKey(const char* key, const std::string& flag, const std::string& value, ConversionOptions& options,
+              std::string& error)
+{
+    return SetOptionFromText(*FindOption(key), value, options, flag, error);
+}
+
+const std::vector<Shortcut>& Shortcuts()
+{
+    static const std::vector<Shortcut> kShortcuts = {
+        {{"-q", "--quality"}, "N", "quality of every lossy writer (JPG, WebP, AVIF), 1 to 100",
+         [](const std::string& flag, const std::string& value, ConversionOptions& o, std::string& error) {
+             return SetByKey("JpegQuality", flag, value, o, error) && SetByKey("WebpQuality", flag, value, o, error) &&
+                    SetByKey("AvifQuality", flag, value, o, error);
+         }},
+        {{"--resize"}, "WxH", "fit within W x H pixels (never enlarging unless --never-enlarge off)",
+         [](const std::string& flag, const std::string& value, ConversionOptions& o, std::string& error) {
+             const std::size_t x = value.find_first_of("xX");
+             ConversionOptions changed = o;
+             std::string ignored;
+             if (x == std::string::npos || !SetByKey("ResizeWidth", flag, value.substr(0, x), changed, ignored) ||
+                 !SetByKey("ResizeHeight", flag, value.substr(x + 1), changed, ignored)) {
+                 error = flag + " takes WIDTHxHEIGHT, each " + OptionRange(*FindOption("ResizeWidth")) + ", not '" +
+                         value + "'";
+                 return false;
+             }
+             o = changed;
+             o.resize = ResizeMode::Fit;
+             return true;
+         }},
+        {{"--max-side"}, "N", "make the longest side N pixels (never enlarging unless --never-enlarge off)",
+         [](const std::string& flag, const std::string& value, ConversionOptions& o, std::string& error) {
+             if (!SetByKey("MaxSide", flag, value, o, error))
+                 return false;
+             o.resize = ResizeMode::LongestSide;
+             return true;
+         }},
+        {{"--no-gps"}, nullptr, "remove the location (GPS) from the metadata",
+         [](const std::string&, const std::string&, ConversionOptions& o, std::string&) {
+             o.removeGps = true;
+             return true;
+         }},
+        {{"--keep-tree"}, nullptr, "keep the folder tree below each -r folder in the out folder",
+         [](const std::string&, const std::string&, ConversionOptions& o, std::string&) {
+             o.folders = FolderLayout::KeepTree;
+             return true;
+         }},
+    };
+    return kShortcuts;
+}
+
+const Shortcut* FindShortcut(const std::string& name)
+{
+    for (const Shortcut& shortcut : Shortcuts()) {
+        for (const char* each : shortcut.names) {
+            if (name == each)
+                return &shortcut;
+        }
+    }
+    return nullptr;
+}
+
+const OptionDefinition* FindOptionFlag(const std::string& name)
+{
+    for (const OptionDefinition& option : OptionDefinitions()) {
+        if (name == option.longFlag)
+            return &option;
+    }
+    return nullptr;
+}
+
+// An option flag as met, applied once the file of --options-from is read.
+struct PendingOption {
+    std::string flag;
+    std::string value;
+    const Shortcut* shortcut = nullptr;
+    const OptionDefinition* option = nullptr;
+};
+
+std::string ValueWord(const OptionDefinition& option)
+{
+    switch (option.kind) {
+    case OptionKind::Integer: return "N";
+    case OptionKind::Decimal: return "X";
+    case OptionKind::Flag: return "on|off";
+    case OptionKind::Choice: break;
+    }
+    std::string names;
+    for (const std::string& choice : option.choices)
+        names += (names.empty() ? "" : "|") + choice;
+    return names;
+}
+
+// "  --name VALUE" padded to the help's column, or on a line of its own
+// when longer.
+std::string HelpLine(const std::string& head, const std::string& text)
+{
+    constexpr std::size_t kColumn = 31;
+    std::string line = "  " + head;
+    line += line.size() + 1 < kColumn ? std::string(kColumn - line.size(), ' ') : "\n" + std::string(kColumn, ' ');
+    return line + text + "\n";
+}
+
 bool ParseJobs(const std::string& text, std::size_t& jobs)
 {
     if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), ::isdigit))
@@ -56,6 +169,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
 {
     CliOptions options;
     bool onlyFiles = false;
+    std::vector<PendingOption> pending;
+    std::string optionsFile;
     for (std::size_t i = 0; i < args.size() && options.error.empty(); ++i) {
         const std::string& arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -74,6 +189,10 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
             options.worker = true;
             continue;
         }
+        if (const Shortcut* shortcut = FindShortcut(arg); shortcut && shortcut->value == nullptr) {
+            pending.push_back(PendingOption{arg, "", shortcut, nullptr});
+            continue;
+        }
         // Options with a value take it from the next argument or after '='.
         std::string name = arg;
         std::string value;
@@ -84,8 +203,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
             value = arg.substr(equals + 1);
             hasValue = true;
         }
+        const Shortcut* shortcut = FindShortcut(name);
+        const OptionDefinition* option = FindOptionFlag(name);
         const bool known = name == "-f" || name == "--formats" || name == "-o" || name == "--out" || name == "-r"
-                           || name == "--recursive" || name == "-j" || name == "--jobs";
+                           || name == "--recursive" || name == "-j" || name == "--jobs" || name == "--options-from"
+                           || (shortcut && shortcut->value) || option;
         if (!known) {
             options.error = "unknown option '" + arg + "'";
             break;
@@ -97,7 +219,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
             }
             value = args[++i];
         }
-        if (name == "-f" || name == "--formats") {
+        if (shortcut || option) {
+            pending.push_back(PendingOption{name, value, shortcut, option});
+        } else if (name == "--options-from") {
+            optionsFile = value;
+        } else if (name == "-f" || name == "--formats") {
             const auto codes = ParseFormats(value, options.error);
             options.typeCodes.insert(options.typeCodes.end(), codes.begin(), codes.end());
         } else if (name == "-o" || name == "--out") {
@@ -107,6 +233,18 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
         } else if (!ParseJobs(value, options.jobs)) {
             options.error = "--jobs needs a number from 1 to 256";
         }
+    }
+    // The file is the base; every option flag goes over it.
+    if (options.error.empty() && !optionsFile.empty() &&
+        !LoadOptionsSettings(optionsFile, options.conversion, &options.error))
+        options.error = "--options-from: " + options.error;
+    for (const PendingOption& p : pending) {
+        if (!options.error.empty())
+            break;
+        if (p.shortcut)
+            p.shortcut->set(p.flag, p.value, options.conversion, options.error);
+        else
+            SetOptionFromText(*p.option, p.value, options.conversion, p.flag, options.error);
     }
     // Every format named, in one table-ordered list, each once.
     std::vector<std::uint32_t> ordered;
@@ -120,7 +258,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
 
 std::string HelpText()
 {
-    return R"(Usage: tessaglyph-convert -f FORMATS -o OUTDIR [-r DIR]... [--jobs N] [FILE]...
+    std::string text = R"(Usage: tessaglyph-convert -f FORMATS -o OUTDIR [-r DIR]... [--jobs N] [OPTION]... [FILE]...
 
 Converts pictures into one or more of the formats bmp, jpg, gif, pcx, png,
 ico, tif, tga, raw, webp, avif and jxl, as the Batch page of Tessaglyph does.
@@ -134,24 +272,48 @@ ico, tif, tga, raw, webp, avif and jxl, as the Batch page of Tessaglyph does.
   -h, --help           show this help and exit
       --worker         serve as a worker process of the converter (internal)
 
+How pictures are written (the Options page's choices; each default is the
+plain conversion). --options-from reads them first, every flag goes over it:
+)";
+    text += HelpLine("--options-from FILE", "the [Options] section of a settings file (config.ini)");
+    for (const Shortcut& shortcut : Shortcuts()) {
+        std::string head;
+        for (const char* name : shortcut.names)
+            head += (head.empty() ? "" : ", ") + std::string(name);
+        if (shortcut.value)
+            head += std::string(" ") + shortcut.value;
+        text += HelpLine(head, shortcut.help);
+    }
+    const ConversionOptions defaults;
+    for (const OptionDefinition& option : OptionDefinitions()) {
+        text += HelpLine(std::string(option.longFlag) + " " + ValueWord(option),
+                         std::string(option.help) + " (default " + OptionText(option, defaults) + ")");
+    }
+    text += R"(
 Each output is named after its input without the input's last extension,
 plus the format's extension: photo.tar.png gives OUTDIR/photo.tar.jpg. Files
 are converted in alphabetical order without regard to case, each path once;
 when two inputs give the same output name, the later one in that order wins
-and the earlier one counts as not written. An existing output file is
-replaced, keeping its permissions; an output that would replace any input of
-the run, or a file without write permission, is not written.
+and the earlier one counts as not written (with --if-exists rename both are
+written, with --keep-tree each keeps its folder). An existing output file is
+replaced, keeping its permissions, unless --if-exists says skip (it is left
+alone and reported skipped) or rename (the output gets the first free name
+"photo (2).png", "photo (3).png", ...). An output that would replace any input
+of the run, or a file without write permission, is not written.
 
 Messages: "Convert picture OK." on standard output when every output was
-written; otherwise one line per failed output ("<input>: <reason>") and a
-summary on standard error. On a terminal a progress line is shown. Ctrl+C
-stops after the files in flight; a second Ctrl+C stops those too, removing
-what they had begun.
+written as asked; outputs skipped or renamed get a line each on standard
+output ("<input>: skipped: the file exists", "<input>: written as
+photo (2).png") and are counted after it. Otherwise one line per failed output
+("<input>: <reason>") and a summary on standard error. On a terminal a
+progress line is shown. Ctrl+C stops after the files in flight; a second
+Ctrl+C stops those too, removing what they had begun.
 
 Exit status:
-  0  every output was written
+  0  every output was written (or skipped, as asked)
   1  some outputs were not written (each is named on standard error)
-  2  usage error or nothing to convert; nothing was written
+  2  usage error, a bad option value, or nothing to convert; nothing was written
   3  stopped by Ctrl+C or SIGTERM before every file was converted
 )";
+    return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionOptions.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,11 +21,13 @@ struct CliOptions {
     std::vector<std::string> files;
     std::vector<std::string> folders;      // -r
     std::size_t jobs = 0;                  // 0: one per core
+    ConversionOptions conversion;          // --options-from FILE first, then every option flag over it
     std::string error;                     // set when the command line is unusable
 };
 
-// Reads the arguments after the program name. Never throws; a problem sets
-// `error` to a one-line explanation.
+// Reads the arguments after the program name, and the file of
+// --options-from. Never throws; a problem sets `error` to a one-line
+// explanation (a bad option value names the flag and what it takes).
 CliOptions ParseCommandLine(const std::vector<std::string>& args);
 
 std::string HelpText();

@@ -86,7 +86,7 @@ int Convert(const CliOptions& options)
         const FolderScanResult result = scan.Run(folder);
         for (const std::string& skipped : result.skippedFolders)
             PrintLine(stderr, "tessaglyph-convert: skipped folder " + skipped);
-        list.AddMany(std::move(found));
+        list.AddMany(std::move(found), folder);
     }
     // The window's order of tests: inputs and out folder first, then the format.
     if (list.Empty() || options.outDir.empty()) {
@@ -108,11 +108,15 @@ int Convert(const CliOptions& options)
     g_run.store(&run);
     g_engine.store(&engine);
     HandleStopSignals(OnStopSignal);
-    const BatchOutcome outcome = run.Run(BatchRequest{list.Entries(), options.outDir, options.typeCodes}, progress);
+    const BatchRequest request{list.Entries(), options.outDir, options.typeCodes, options.conversion, list.Roots()};
+    const BatchOutcome outcome = run.Run(request, progress);
     g_run.store(nullptr);
     g_engine.store(nullptr);
     progress.Finish();
 
+    // Skipped and renamed outputs are done as asked: said on standard output.
+    for (const BatchFailure& notice : outcome.notices)
+        PrintLine(stdout, notice.Line());
     if (!outcome.stopped && outcome.failures.empty()) {
         PrintLine(stdout, outcome.message);
         return kExitAllWritten;

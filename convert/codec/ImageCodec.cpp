@@ -5,8 +5,10 @@
 #include "FormatSniffer.h"
 #include "MagickHandles.h"
 #include "MagickReason.h"
+#include "Naming.h"
 #include "PictureDecoder.h"
 #include "PictureEncoder.h"
+#include "PictureOptions.h"
 
 #include <Magick++.h>
 
@@ -36,6 +38,8 @@ struct ImageCodec::Impl {
         loaded = false;
         damage.clear();
         encode.trueColour = false;
+        encode.options = ConversionOptions();
+        encode.asDecoded = true;
     }
     bool Load(const std::string& path, std::uint32_t type, std::uint32_t minWidth, std::uint32_t minHeight);
 };
@@ -159,8 +163,52 @@ void ImageCodec::SetJpegQuality(std::uint8_t quality)
     m_pImpl->encode.jpegQuality = std::clamp<std::uint8_t>(quality, 1, 100);
 }
 
+bool ImageCodec::ApplyOptions(const ConversionOptions& options)
+{
+    if (!IsValid())
+        return m_pImpl->Fail("there is no picture");
+    if (m_pImpl->reduced)
+        return m_pImpl->Fail("the picture was loaded at reduced size for drawing");
+    m_pImpl->lastError.clear();
+    Magick::Image changed(m_pImpl->picture);
+    bool resized = false;
+    bool thinned = false;
+    const bool done = GuardedStep(m_pImpl->lastError, "the picture cannot be resized", [&] {
+        if (!ResizeForOptions(changed, options, resized, m_pImpl->lastError))
+            return false;
+        thinned = ApplyMetadataOptions(changed, options);
+        return true;
+    });
+    if (!done)
+        return false;
+    m_pImpl->picture = changed;
+    if (resized) {
+        m_pImpl->fullWidth = static_cast<std::uint32_t>(changed.columns());
+        m_pImpl->fullHeight = static_cast<std::uint32_t>(changed.rows());
+    }
+    m_pImpl->encode.options = options;
+    m_pImpl->encode.asDecoded = m_pImpl->encode.asDecoded && !resized && !thinned;
+    return true;
+}
+
 bool ImageCodec::Save(const std::string& path, std::uint32_t type)
 {
+    std::string writtenPath;
+    bool skipped = false;
+    return SaveWith(ExistingFiles::Replace, path, type, writtenPath, skipped);
+}
+
+bool ImageCodec::SaveAsOptionsSay(const std::string& path, std::uint32_t type, std::string& writtenPath,
+                                  bool& skipped)
+{
+    return SaveWith(m_pImpl->encode.options.ifExists, path, type, writtenPath, skipped);
+}
+
+bool ImageCodec::SaveWith(ExistingFiles policy, const std::string& path, std::uint32_t type, std::string& writtenPath,
+                          bool& skipped)
+{
+    skipped = false;
+    writtenPath.clear();
     if (!IsValid())
         return m_pImpl->Fail("there is no picture to save");
     if (m_pImpl->reduced)
@@ -171,7 +219,25 @@ bool ImageCodec::Save(const std::string& path, std::uint32_t type)
     Magick::Blob encoded;
     if (!EncodePicture(m_pImpl->picture, type, m_pImpl->encode, encoded, m_pImpl->lastError))
         return false;
-    return WriteFileAtomically(path, encoded.data(), encoded.length(), m_pImpl->lastError);
+    if (policy == ExistingFiles::Replace) {
+        writtenPath = path;
+        return WriteFileAtomically(path, encoded.data(), encoded.length(), m_pImpl->lastError);
+    }
+    // Enough numbers for any folder a person keeps; past them the name is taken.
+    constexpr unsigned kMostNumbers = 10000;
+    const NewFileOutcome outcome = WriteNewFile([&](unsigned n) { return NumberedPath(path, n); },
+                                                policy == ExistingFiles::Rename ? kMostNumbers : 1, encoded.data(),
+                                                encoded.length(), writtenPath, m_pImpl->lastError);
+    if (outcome == NewFileOutcome::Written)
+        return true;
+    writtenPath.clear();
+    if (outcome == NewFileOutcome::Exists && policy == ExistingFiles::Skip) {
+        skipped = true;
+        return false;
+    }
+    if (outcome == NewFileOutcome::Exists)
+        m_pImpl->lastError = "every numbered name up to " + std::to_string(kMostNumbers) + " is taken";
+    return false;
 }
 
 bool ImageCodec::Draw(std::uint32_t width, std::uint32_t height, std::vector<std::uint8_t>& rgba) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConversionOptions.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,10 +55,24 @@ public:
     // Quality of the next JPEG save, 1 to 100 (90 until set).
     void SetJpegQuality(std::uint8_t quality);
 
+    // Takes the options' steps on the picture held (resize, metadata; see
+    // PictureOptions.h) and keeps the options for every later Save. Call it
+    // once, after Load and before copying for the outputs. False, with the
+    // picture unchanged, when a step cannot be taken.
+    bool ApplyOptions(const ConversionOptions& options);
+
     // Writes the picture in the format of `type` (a type code of the format
     // table) through a temporary file renamed into place: a failed save leaves
     // no file and an existing file untouched. The picture held is not changed.
     bool Save(const std::string& path, std::uint32_t type);
+
+    // Save, doing with a file that exists at `path` what the options given to
+    // ApplyOptions say: replace it (as Save does), leave it alone (false,
+    // `skipped` true, no error), or write under the first free numbered name
+    // (NumberedPath). The last two never replace anything, even when another
+    // process writes the same name at the same moment. `writtenPath` gets
+    // where the file went.
+    bool SaveAsOptionsSay(const std::string& path, std::uint32_t type, std::string& writtenPath, bool& skipped);
 
     // The whole picture scaled smoothly to width x height (proportions are the
     // caller's business): width * height pixels of 4 bytes (R, G, B, A, not
@@ -85,6 +101,8 @@ public:
 
 private:
     ImageCodec CopyPicture(bool ownPixelsNow) const;
+    bool SaveWith(ExistingFiles policy, const std::string& path, std::uint32_t type, std::string& writtenPath,
+                  bool& skipped);
 
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;

@@ -9,7 +9,11 @@
 // Runs a job in this process. Never throws. An output whose path is the input
 // file itself is refused, so the input is never overwritten. JPG outputs get
 // the JPG preparation of both conversions: true colour unless the picture is
-// grey, quality 90.
+// grey, at the options' quality (90). The job's options are applied to the
+// decoded picture once (resize, metadata) and decide what happens to an
+// output file that exists: replaced, skipped (no work done for it; when every
+// output is skipped the input is not even read, and `decoded` is still true),
+// or written under a numbered name (OutputResult::renamedTo).
 ConversionResult RunConversionJob(const ConversionJob& job);
 
 // Decodes (at reduced size where the format allows, never below twice the

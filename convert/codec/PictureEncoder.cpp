@@ -7,7 +7,9 @@
 #include "JxlEncoder.h"
 #include "WebpEncoder.h"
 #include "MagickReason.h"
+#include "MetadataEdit.h"
 #include "OutputFormat.h"
+#include "PixelExport.h"
 #include "TiffPadding.h"
 
 #include <cstdint>
@@ -59,6 +61,19 @@ bool CompressesPastTiffReaders(const Magick::Image& work, const Magick::Blob& en
     return work.compressType() != MagickCore::NoCompression && encoded.length() * 3 < rowBytes;
 }
 
+// ImageMagick 6's TIFF writer has its EXIF step switched off; a block that
+// cannot be added leaves the file as the writer made it.
+void AddExifBlock(const Magick::Image& work, Magick::Blob& encoded)
+{
+    const std::vector<std::uint8_t> exif = MetadataOf(work).exif;
+    if (exif.empty())
+        return;
+    const auto* bytes = static_cast<const std::uint8_t*>(encoded.data());
+    std::vector<std::uint8_t> tiff(bytes, bytes + encoded.length());
+    if (AddExifToTiff(tiff, exif))
+        encoded.update(tiff.data(), tiff.size());
+}
+
 const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const EncodeOptions& options)
 {
     switch (typeCode) {
@@ -76,7 +91,13 @@ const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const 
         // other pictures keep their full colour detail, as ImageMagick does
         // at this quality.
         const std::string sampling = InputChromaSampling(work);
-        work.defineValue("jpeg", "sampling-factor", sampling.empty() ? "1x1,1x1,1x1" : sampling);
+        const ChromaChoice chroma = options.options.jpegChroma;
+        work.defineValue("jpeg", "sampling-factor",
+                         chroma == ChromaChoice::Half                         ? "2x2,1x1,1x1"
+                         : chroma == ChromaChoice::Full || sampling.empty() ? "1x1,1x1,1x1"
+                                                                              : sampling);
+        if (options.options.jpegProgressive)
+            work.interlaceType(MagickCore::JPEGInterlace);
         const bool standardTables = CameFromJpeg(work) && static_cast<std::uint64_t>(work.columns()) * work.rows() >=
                                                               kJpegStandardTablesMinPixels;
         work.defineValue("jpeg", "optimize-coding", standardTables ? "false" : "true");
@@ -106,6 +127,9 @@ const char* PrepareForFormat(Magick::Image& work, std::uint32_t typeCode, const 
         // drawings and screenshots shrink many times with Deflate, quickly too.
         work.compressType(CameFromJpeg(work) || LooksLikePhoto(work) ? MagickCore::NoCompression
                                                                       : MagickCore::ZipCompression);
+        // The EXIF block is added afterwards in its own byte order.
+        if (const char order = ExifByteOrder(MetadataOf(work).exif))
+            work.defineValue("tiff", "endian", order == 'M' ? "msb" : "lsb");
         return "TIFF";
     case kTypeTga:
         work.depth(8);
@@ -165,8 +189,10 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
         work.compressType(MagickCore::NoCompression);
         work.write(&encoded);
     }
-    if (typeCode == kTypeTif)
+    if (typeCode == kTypeTif) {
         ClearTiffPadding(encoded);
+        AddExifBlock(work, encoded);
+    }
     if (typeCode == kTypeRaw &&
         encoded.length() != static_cast<std::size_t>(work.columns()) * work.rows() * 3) {
         error = "the picture cannot be encoded as 8-bit RGB";

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ConversionOptions.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One output file of a conversion job.
@@ -13,10 +16,25 @@ struct OutputRequest {
 };
 
 struct OutputResult {
+    OutputResult() = default;
+    OutputResult(std::string outPath, std::uint32_t type, bool wasWritten, std::string why)
+        : path(std::move(outPath)), typeCode(type), written(wasWritten), reason(std::move(why))
+    {
+    }
+
     std::string path;
     std::uint32_t typeCode = 0;
     bool written = false;
     std::string reason;  // short, for the user, when not written; empty otherwise
+    // Not written because the file exists and the options say skip it; not a
+    // failure (reason is empty then).
+    bool skipped = false;
+    // Where the output was written, when that is not `path`: the numbered
+    // name the options' rename policy chose ("photo (2).png"). Empty otherwise.
+    std::string renamedTo;
+
+    // Handled as asked: written, or skipped by the options.
+    bool Done() const { return written || skipped; }
 };
 
 // One input picture, decoded once, and the outputs to write from it. Each
@@ -26,6 +44,7 @@ struct ConversionJob {
     std::string inputPath;
     std::uint32_t inputType = 0;  // TypeFromPath of inputPath; only a hint
     std::vector<OutputRequest> outputs;
+    ConversionOptions options;  // how the outputs are written; the defaults are the plain conversion
 };
 
 struct ConversionResult {

@@ -16,12 +16,18 @@ std::string Joined(const std::string& folder, const std::string& name)
 
 }  // namespace
 
-FolderScan::FolderScan(FileFound onFile) : m_onFile(std::move(onFile)) {}
+FolderScan::FolderScan(FileFound onFile)
+    : m_onFile([found = std::move(onFile)](const std::string& path, const std::string&) { found(path); })
+{
+}
+
+FolderScan::FolderScan(FileFoundUnder onFile) : m_onFile(std::move(onFile)) {}
 
 FolderScanResult FolderScan::Run(const std::string& folder)
 {
     FolderScanResult result;
     m_scanned.clear();
+    m_strRoot = folder;
     std::string error;
     std::unique_ptr<FolderReader> top = FolderReader::Open(folder, &error);
     if (!top) {
@@ -48,7 +54,7 @@ void FolderScan::ScanFolder(FolderReader& reader, const std::string& folder, Fol
         if (entry.kind == FolderReader::Kind::File) {
             if (TypeFromPath(path) != kTypeUnknown || HasReadableExtension(path)) {
                 ++result.filesFound;
-                m_onFile(path);
+                m_onFile(path, m_strRoot);
             }
             continue;
         }

@@ -39,8 +39,12 @@ class FolderReader;
 class FolderScan {
 public:
     using FileFound = std::function<void(const std::string& path)>;
+    // Also told the folder Run was given, the root of the tree the file was
+    // found in (for PictureList::AddMany's root).
+    using FileFoundUnder = std::function<void(const std::string& path, const std::string& root)>;
 
     explicit FolderScan(FileFound onFile);
+    explicit FolderScan(FileFoundUnder onFile);
 
     // A folder with a final separator is taken as it is ("/" stays "/").
     FolderScanResult Run(const std::string& folder);
@@ -57,7 +61,8 @@ private:
 
     void ScanFolder(FolderReader& reader, const std::string& folder, FolderScanResult& result);
 
-    FileFound m_onFile;
+    FileFoundUnder m_onFile;
+    std::string m_strRoot;  // the folder of the Run in progress
     std::atomic<bool> m_bStop{false};
     // Every folder entered: those on the current path too, so a link back up
     // the tree ends there.

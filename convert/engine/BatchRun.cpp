@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "ConvertMessages.h"
+#include "FileIo.h"
 #include "InputFiles.h"
 #include "Naming.h"
 #include "OutputFormat.h"
@@ -15,7 +16,7 @@ namespace {
 // The batch run's own closing message after a stop; the others are shared.
 const char* const kMsgConvertStopped = "Convert picture stopped.";
 
-std::string PicturesOf(std::size_t count, std::size_t total, const char* what)
+std::string PicturesOf(std::size_t count, std::size_t total, const std::string& what)
 {
     return std::to_string(count) + " of " + std::to_string(total) + (total == 1 ? " picture was " : " pictures were ")
            + what;
@@ -50,12 +51,15 @@ std::string BatchHeadline(const BatchOutcome& outcome)
 {
     if (outcome.refused)
         return kMsgSelectInAndOut;
+    const std::string counts = SkippedAndRenamedCounts(outcome.skipped, outcome.renamed);
     if (!outcome.stopped && outcome.failures.empty() && outcome.written == outcome.entries)
-        return kMsgConvertOk;
+        return kMsgConvertOk + counts;
+    const std::string asAsked = outcome.skipped > 0 ? " or skipped as asked" : "";
     if (outcome.stopped)
         return std::string(kMsgConvertStopped) + "\n"
-               + PicturesOf(outcome.written, outcome.entries, "converted before the stop.");
-    return std::string(kMsgConvertFailed) + "\n" + PicturesOf(outcome.written, outcome.entries, "written.");
+               + PicturesOf(outcome.written, outcome.entries, "converted" + asAsked + " before the stop.") + counts;
+    return std::string(kMsgConvertFailed) + "\n" + PicturesOf(outcome.written, outcome.entries, "written" + asAsked + ".")
+           + counts;
 }
 
 std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines)
@@ -78,6 +82,10 @@ struct BatchRun::Entry {
     bool done = false;
     std::vector<bool> written;              // per output, once done
     std::vector<BatchFailure> failures;
+    std::vector<BatchFailure> notices;      // outputs skipped or renamed
+    std::size_t skipped = 0;
+    std::size_t renamed = 0;
+    std::string folderToMake;               // keep-tree: the entry's own output folder
     bool damaged = false;                   // its first failure says the picture came damaged
 };
 
@@ -106,7 +114,11 @@ public:
             });
             lock.unlock();
 
-            if (!entry.job.outputs.empty()) {
+            std::string why;
+            if (!entry.folderToMake.empty() && !entry.job.outputs.empty() && !MakeFolders(entry.folderToMake, why)) {
+                entry.failures.push_back(BatchFailure{entry.job.inputPath, "",
+                                                      "the folder " + entry.folderToMake + " cannot be made (" + why + ")"});
+            } else if (!entry.job.outputs.empty()) {
                 const ConversionResult result = m_runner.Run(entry.job);
                 Record(entry, result);
                 entry.written = WrittenOutputs(entry.job, result);
@@ -141,8 +153,14 @@ private:
             entry.damaged = true;
         }
         for (const OutputResult& out : result.outputs) {
-            if (!out.written)
+            if (!out.Done())
                 entry.failures.push_back(BatchFailure{input, out.path, out.reason, several});
+            if (out.skipped)
+                entry.notices.push_back(BatchFailure{input, out.path, kMsgSkippedExists, several});
+            else if (out.written && !out.renamedTo.empty())
+                entry.notices.push_back(BatchFailure{input, out.path, WrittenAsLine(out.renamedTo), several});
+            entry.skipped += out.skipped ? 1 : 0;
+            entry.renamed += out.written && !out.renamedTo.empty() ? 1 : 0;
         }
     }
 
@@ -223,7 +241,7 @@ void BatchRun::NoteWritten(Entry& entry, std::size_t formatCount)
             continue;
         names += (count++ == 0 ? "" : ", ") + std::string(FileNameFromPath(entry.job.outputs[k].path));
     }
-    if (count > 0 && count < formatCount)
+    if (count > 0 && count + entry.skipped < formatCount)
         entry.failures.push_back(BatchFailure{entry.job.inputPath, "", names + (count == 1 ? " was written" : " were written")});
 }
 
@@ -257,14 +275,27 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
     };
     std::unordered_map<std::string, Writers> writers;
     const bool several = formats.size() > 1;
+    const bool replacing = request.options.ifExists == ExistingFiles::Replace;
+    const bool keepTree = request.options.folders == FolderLayout::KeepTree;
+    const std::string noRoot;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Entry& entry = entries[i];
         entry.job.inputPath = request.entries[i];
         entry.job.inputType = TypeFromPath(entry.job.inputPath);
-        const std::string base = OutputBasePath(request.outDir, TitleFromPath(entry.job.inputPath));
+        entry.job.options = request.options;
+        std::string folder = request.outDir;
+        if (keepTree) {
+            const std::string& root = i < request.roots.size() ? request.roots[i] : noRoot;
+            folder = TreeOutputFolder(request.outDir, root, entry.job.inputPath);
+            if (folder != WithoutFinalSeparator(request.outDir))
+                entry.folderToMake = folder;
+        }
+        const std::string base = OutputBasePath(folder, TitleFromPath(entry.job.inputPath));
         for (const OutputFormat* format : formats) {
             const std::string path = base + format->extension;
-            if (const std::string* input = inputs.ReplacedBy(path)) {
+            // Skipping and numbering never replace a file, so no input is at risk.
+            const std::string* input = replacing ? inputs.ReplacedBy(path) : nullptr;
+            if (input != nullptr) {
                 entry.failures.push_back(
                     BatchFailure{entry.job.inputPath, path, "the output would replace the input file " + *input, several});
                 continue;
@@ -293,7 +324,9 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
 
     outcome.handled = pass.Handled();
     outcome.stopped = pass.Started() < entries.size();
-    MarkReplaced(entries, writers.size(), several);
+    // Numbered outputs all stay; skipped ones were never written.
+    if (replacing)
+        MarkReplaced(entries, writers.size(), several);
     for (Entry& entry : entries) {
         NoteWritten(entry, formats.size());
         // A damaged picture whose outputs were all written counts as written;
@@ -302,6 +335,10 @@ BatchOutcome BatchRun::RunEntries(const BatchRequest& request, IBatchProgress& p
         outcome.written += entry.done && entry.failures.size() == notes ? 1 : 0;
         for (BatchFailure& f : entry.failures)
             outcome.failures.push_back(std::move(f));
+        for (BatchFailure& notice : entry.notices)
+            outcome.notices.push_back(std::move(notice));
+        outcome.skipped += entry.skipped;
+        outcome.renamed += entry.renamed;
     }
     progress.SetPosition(outcome.stopped ? static_cast<std::int64_t>(outcome.handled) : n);
     outcome.message = BatchSummary(outcome, 20);

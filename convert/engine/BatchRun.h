@@ -26,6 +26,10 @@ struct BatchRequest {
     std::vector<std::string> entries;      // full paths, in list order
     std::string outDir;                    // with or without a final separator
     std::vector<std::uint32_t> typeCodes;  // outputs of every entry, in table order
+    ConversionOptions options;             // for every entry; see BatchRun for the folder layout
+    // Per entry, the folder a scan found it under ("" or missing: none), as
+    // PictureList::Roots gives them; only FolderLayout::KeepTree reads them.
+    std::vector<std::string> roots;
 };
 
 // The window's single format: the row of the format list's index, where any
@@ -48,17 +52,26 @@ struct BatchOutcome {
     bool stopped = false;       // a stop came before every entry was started
     std::size_t entries = 0;    // n
     std::size_t handled = 0;    // entries finished, written or not
-    std::size_t written = 0;    // entries with every output written (damaged pictures too)
+    std::size_t written = 0;    // entries with every output written or skipped as asked (damaged pictures too)
+    std::size_t skipped = 0;    // output files skipped because they exist (the options said so)
+    std::size_t renamed = 0;    // output files written under a numbered name
     // One per failed output (per entry if not decoded), in list order; an
     // entry of several formats that wrote some of them but not all also gets
     // a line naming the ones it wrote ("a.jpg, a.png were written").
     std::vector<BatchFailure> failures;
+    // One per output skipped or written under a new name, in list order
+    // ("<input>: skipped: the file exists", "<input>: written as a (2).png");
+    // not failures.
+    std::vector<BatchFailure> notices;
     std::string message;        // the closing message for the user
 };
 
 // "Convert picture OK." when every entry was written; otherwise
 // "Convert picture failed." or "Convert picture stopped." and a line with how
-// many of how many pictures were written (converted before the stop).
+// many of how many pictures were written (converted before the stop). When
+// outputs were skipped or renamed the lines counting them follow
+// (SkippedAndRenamedCounts), and the pictures counted are those "written or
+// skipped as asked"; without any the text is exactly as before.
 std::string BatchHeadline(const BatchOutcome& outcome);
 
 // The closing message: the headline, then one "<input path>: <reason>" line
@@ -69,12 +82,16 @@ std::string BatchSummary(const BatchOutcome& outcome, std::size_t maxLines);
 // worker engine, or this process in tools and tests), `parallelism` entries at
 // a time, taken in list order. An entry that does not load is skipped and
 // reported; one whose picture came damaged is written and reported too.
-// Entries that share an output path are written in list order, so the later
-// one wins, and the one it replaced counts as not written ("replaced
-// by <later input>, which has the same name"). No output is written where any
-// input of the run lies (that path, a link to or from it, a hard link of it);
-// that is decided before the first entry starts. Stop lets the entries in
-// flight finish and starts no more.
+// Entries that share an output path are written in list order; when the
+// options replace existing files the later one wins, and the one it replaced
+// counts as not written ("replaced by <later input>, which has the same
+// name"); when they add a number the later gets the next free name, and when
+// they skip, the later is skipped. No output replaces any input of the run
+// (that path, a link to or from it, a hard link of it); that is decided
+// before the first entry starts. With FolderLayout::KeepTree an entry's
+// outputs go into the out folder plus the folders between its scan root and
+// itself (TreeOutputFolder), made as the entry starts. Stop lets the entries
+// in flight finish and starts no more.
 //
 // Threads: Run blocks its caller, which runs entries itself beside
 // parallelism - 1 threads of the run's own; progress calls come from any of

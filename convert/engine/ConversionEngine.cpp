@@ -179,7 +179,7 @@ ConversionResult ConversionEngine::RunShare(std::size_t slot, const ConversionJo
     }
     ConversionResult result = std::move(reply.message.result);
     for (OutputResult& out : result.outputs) {
-        if (!out.written && out.reason.empty())
+        if (!out.Done() && out.reason.empty())
             out.reason = result.decodeError.empty() ? "the file was not written" : result.decodeError;
     }
     return result;
@@ -204,6 +204,7 @@ ConversionResult ConversionEngine::RunWithProgress(const ConversionJob& job, con
     for (std::size_t s = 0; s < shares.size(); ++s) {
         jobs[s].inputPath = job.inputPath;
         jobs[s].inputType = job.inputType;
+        jobs[s].options = job.options;
         for (std::size_t index : shares[s])
             jobs[s].outputs.push_back(job.outputs[index]);
     }

@@ -193,6 +193,11 @@ void ReadConvertRequest(Reader& in, ConversionJob& job)
         out.typeCode = in.U32();
         job.outputs.push_back(std::move(out));
     }
+    const std::string options = in.Str();
+    std::string why;
+    // One written form only, so a frame means one job and encodes back to itself.
+    if (in.Ok() && (!OptionsFromText(options, job.options, why) || OptionsToText(job.options) != options))
+        in.Fail("the job's options cannot be read");
 }
 
 void ReadPreviewRequest(Reader& in, PreviewRequest& request)
@@ -221,6 +226,8 @@ void ReadConvertResponse(Reader& in, ConversionResult& result)
         out.typeCode = in.U32();
         out.written = in.Bool();
         out.reason = in.Str();
+        out.skipped = in.Bool();
+        out.renamedTo = in.Str();
         result.outputs.push_back(std::move(out));
     }
 }
@@ -261,6 +268,7 @@ std::optional<std::vector<std::uint8_t>> EncodeConvertRequest(std::uint64_t jobI
             return std::nullopt;
         out.U32(o.typeCode);
     }
+    out.Str(OptionsToText(job.options));
     return out.Finish();
 }
 
@@ -297,6 +305,9 @@ std::optional<std::vector<std::uint8_t>> EncodeConvertResponse(std::uint64_t job
         out.U32(o.typeCode);
         out.U8(o.written ? 1 : 0);
         out.Text(o.reason);
+        out.U8(o.skipped ? 1 : 0);
+        if (!out.Str(o.renamedTo))
+            return std::nullopt;
     }
     return out.Finish();
 }

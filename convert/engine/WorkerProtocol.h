@@ -15,9 +15,12 @@
 // and a payload is <message type: u8> <job id: u64 LE> <fields>. Strings and
 // byte buffers carry a u32 length before their bytes. Every length is checked
 // against the caps below before anything is allocated, so bytes from a broken
-// or hostile worker can cost at most one capped frame of memory.
+// or hostile worker can cost at most one capped frame of memory. A conversion
+// request ends with the job's options as OptionsToText gives them (only those
+// that differ from the defaults); each output of its answer ends with whether
+// it was skipped and the name it was written under when renamed.
 
-constexpr std::uint8_t kWorkerProtocolVersion = 2;
+constexpr std::uint8_t kWorkerProtocolVersion = 3;
 constexpr std::size_t kFrameHeaderSize = 8;
 constexpr std::size_t kMaxStringBytes = 1u << 20;
 constexpr std::size_t kMaxOutputsPerJob = 64;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <cstdio>
 #include <dirent.h>
 #include <filesystem>
 #include <fcntl.h>
@@ -240,19 +241,108 @@ bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::size_t h
     return ReadOpenFile(path, maxBytes, headBytes, bytes, error);
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error)
+namespace {
+
+// A temporary file beside `path`, holding `data`, flushed and closed; its
+// name is kept among those in progress until Discard or a publish removes it.
+// Given the rights of `replaced` when there is one.
+bool WriteTemporaryFile(const std::string& path, const struct stat* replaced, const void* data, std::size_t size,
+                        std::string& tempPath, std::string& error)
 {
-    const std::string folder = FolderOf(path);
-    const std::string name = NameOf(path);
-    if (name.empty() || name == "." || name == "..") {
-        error = "the file name is empty";
-        return false;
+    TempFilesInProgress& inProgress = InProgress();
+    const std::string tempStart = FolderOf(path) + "/" + TempNameStart(NameOf(path), ::getpid());
+    UniqueFd file;
+    {
+        std::lock_guard<std::mutex> lock(inProgress.mutex);
+        for (int attempt = 0; attempt < 100 && file.Get() < 0; ++attempt) {
+            tempPath = tempStart + RandomPart() + kTempEnd;
+            // Private until it has the rights of the file it replaces.
+            file.Reset(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replaced ? 0600 : 0666));
+            if (file.Get() < 0 && errno != EEXIST) {
+                error = FileErrorReason(errno);
+                return false;
+            }
+        }
+        if (file.Get() < 0) {
+            error = "no temporary file could be made";
+            return false;
+        }
+        inProgress.paths.insert(tempPath);
     }
+    bool ok = !replaced || KeepRights(file.Get(), *replaced);
+    ok = ok && WriteFully(file.Get(), data, size) && ::fsync(file.Get()) == 0 && file.Close();
+    if (!ok) {
+        const int failure = errno;
+        std::lock_guard<std::mutex> lock(inProgress.mutex);
+        ::unlink(tempPath.c_str());
+        inProgress.paths.erase(tempPath);
+        error = FileErrorReason(failure);
+    }
+    return ok;
+}
+
+// Moves the temporary file to `path` with `publish` (0 or an errno value),
+// under the lock that keeps a process on its way out from missing it; the
+// temporary file is gone afterwards whatever happened.
+int PublishTemporaryFile(const std::string& tempPath, const std::function<int()>& publish)
+{
+    TempFilesInProgress& inProgress = InProgress();
+    std::lock_guard<std::mutex> lock(inProgress.mutex);
+    const int failure = publish();
+    if (failure != 0)
+        ::unlink(tempPath.c_str());
+    inProgress.paths.erase(tempPath);
+    return failure;
+}
+
+// Makes the rename itself durable; the file is in place either way.
+void SyncFolder(const std::string& folder)
+{
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
+bool FolderExists(const std::string& folder, std::string& error)
+{
     struct stat folderInfo {};
     if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
         error = "the folder does not exist";
         return false;
     }
+    return true;
+}
+
+bool HasFileName(const std::string& path, std::string& error)
+{
+    const std::string name = NameOf(path);
+    if (name.empty() || name == "." || name == "..") {
+        error = "the file name is empty";
+        return false;
+    }
+    return true;
+}
+
+// 0 once `tempPath` is at `path`, EEXIST when something has that name.
+int MoveWithoutReplacing(const std::string& tempPath, const std::string& path)
+{
+    if (::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without that rename: a hard link refuses a taken name too.
+    if (::link(tempPath.c_str(), path.c_str()) != 0)
+        return errno;
+    ::unlink(tempPath.c_str());
+    return 0;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error)
+{
+    if (!HasFileName(path, error) || !FolderExists(FolderOf(path), error))
+        return false;
     struct stat targetInfo {};
     const bool replacing = ::stat(path.c_str(), &targetInfo) == 0;
     if (replacing) {
@@ -266,51 +356,54 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
             return false;
         }
     }
-
-    TempFilesInProgress& inProgress = InProgress();
-    const std::string tempStart = folder + "/" + TempNameStart(name, ::getpid());
     std::string tempPath;
-    UniqueFd file;
-    {
-        std::lock_guard<std::mutex> lock(inProgress.mutex);
-        for (int attempt = 0; attempt < 100 && file.Get() < 0; ++attempt) {
-            tempPath = tempStart + RandomPart() + kTempEnd;
-            // Private until it has the rights of the file it replaces.
-            file.Reset(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666));
-            if (file.Get() < 0 && errno != EEXIST) {
-                error = FileErrorReason(errno);
-                return false;
-            }
-        }
-        if (file.Get() < 0) {
-            error = "no temporary file could be made";
-            return false;
-        }
-        inProgress.paths.insert(tempPath);
-    }
-
-    bool ok = !replacing || KeepRights(file.Get(), targetInfo);
-    ok = ok && WriteFully(file.Get(), data, size) && ::fsync(file.Get()) == 0 && file.Close();
-    int failure = ok ? 0 : errno;
-    {
-        std::lock_guard<std::mutex> lock(inProgress.mutex);
-        if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
-            ok = false;
-            failure = errno;
-        }
-        if (!ok)
-            ::unlink(tempPath.c_str());
-        inProgress.paths.erase(tempPath);
-    }
-    if (!ok) {
+    if (!WriteTemporaryFile(path, replacing ? &targetInfo : nullptr, data, size, tempPath, error))
+        return false;
+    const int failure = PublishTemporaryFile(
+        tempPath, [&] { return ::rename(tempPath.c_str(), path.c_str()) == 0 ? 0 : errno; });
+    if (failure != 0) {
         error = FileErrorReason(failure);
         return false;
     }
-    // Make the rename itself durable; the file is in place either way.
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0)
-        ::fsync(dir.Get());
+    SyncFolder(FolderOf(path));
     return true;
+}
+
+NewFileOutcome WriteNewFile(const std::function<std::string(unsigned n)>& candidate, unsigned tries, const void* data,
+                            std::size_t size, std::string& writtenPath, std::string& error)
+{
+    const std::string first = candidate(1);
+    if (!HasFileName(first, error) || !FolderExists(FolderOf(first), error))
+        return NewFileOutcome::Failed;
+    std::string tempPath;
+    if (!WriteTemporaryFile(first, nullptr, data, size, tempPath, error))
+        return NewFileOutcome::Failed;
+    int failure = EEXIST;
+    const int published = PublishTemporaryFile(tempPath, [&] {
+        for (unsigned n = 1; n <= tries && failure == EEXIST; ++n) {
+            writtenPath = candidate(n);
+            failure = MoveWithoutReplacing(tempPath, writtenPath);
+        }
+        return failure;
+    });
+    if (published == EEXIST)
+        return NewFileOutcome::Exists;
+    if (published != 0) {
+        error = FileErrorReason(published);
+        return NewFileOutcome::Failed;
+    }
+    SyncFolder(FolderOf(writtenPath));
+    return NewFileOutcome::Written;
+}
+
+bool MakeFolders(const std::string& folder, std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (std::filesystem::is_directory(folder, ec))
+        return true;
+    error = ec ? FileErrorReason(ec.value()) : "a file has the folder's name";
+    return false;
 }
 
 bool ReadOrCreateFile(const std::string& path, std::string& bytes)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,21 @@ bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::size_t h
 // for root), is not replaced ("the file is read-only"). A replaced file keeps
 // its permission bits, and when root writes, its owner and group.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error);
+
+// Writes as WriteFileAtomically does, but never over anything that exists:
+// the name is claimed at the moment the file appears (a rename that refuses
+// to replace, or a hard link where the file system lacks that), so of two
+// writers, in one process or two, only one gets a name. `candidate(n)` gives
+// the n-th name to try, from n = 1, at most `tries` of them, all in one
+// folder. Exists when every name tried was taken; `writtenPath` gets the name
+// taken when Written.
+enum class NewFileOutcome { Written, Exists, Failed };
+NewFileOutcome WriteNewFile(const std::function<std::string(unsigned n)>& candidate, unsigned tries, const void* data,
+                            std::size_t size, std::string& writtenPath, std::string& error);
+
+// Makes the folder and those above it that are missing; true when it is
+// there at the end. The reason names what failed ("permission denied").
+bool MakeFolders(const std::string& folder, std::string& error);
 
 // Reads the regular file at `path` into `bytes`. An absent file is created
 // empty (so a first start leaves a file to edit) and reads as no bytes.
