@@ -12,24 +12,13 @@
 #include <QMenu>
 #include <QShortcut>
 
-namespace {
-
-PageServices WithOptions(PageServices services, ConversionOptions* options)
-{
-    services.options = options;
-    return services;
-}
-
-}  // namespace
-
 MainDialog::MainDialog(const PageServices& services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_hIcon(res::AppIcon())
     , m_aboutPage(services)
-    , m_singlePage(WithOptions(services, &m_options))
-    , m_batchPage(WithOptions(services, &m_options))
-    , m_optionsPage(WithOptions(services, &m_options))
+    , m_singlePage(services)
+    , m_batchPage(services)
 {
     const res::DialogTemplate& dialog = *res::FindDialogTemplate(res::IDD_MAIN);
     setWindowTitle(QString::fromStdString(dialog.caption));
@@ -54,12 +43,9 @@ bool MainDialog::OnInitDialog()
     // The page table, in tab order.
     PageBase& single = m_singlePage;
     PageBase& batch = m_batchPage;
-    PageBase& options = m_optionsPage;
     PageBase& about = m_aboutPage;
     m_tabControl.AddPage(QStringLiteral("Single"), "&Page1", single, res::IDD_SINGLE);
     m_tabControl.AddPage(QStringLiteral("Batch"), "&Page2", batch, res::IDD_BATCH);
-    // The Options page came last; the names are the records' own, never shown.
-    m_tabControl.AddPage(QStringLiteral("Options"), "&Page4", options, res::IDD_OPTIONS);
     m_tabControl.AddPage(QStringLiteral("About"), "&Page3", about, res::IDD_ABOUT);
     return true;
 }

@@ -2,8 +2,6 @@
 
 #include "AboutPage.h"
 #include "BatchPage.h"
-#include "ConversionOptions.h"
-#include "OptionsPage.h"
 #include "PageServices.h"
 #include "PageTabControl.h"
 #include "SinglePage.h"
@@ -15,8 +13,8 @@
 
 class QMenu;
 
-// The program's one window: the tab control with the Single, Batch, Options
-// and About pages. It closes by its close button, the window manager (Alt+F4), Ctrl+Q
+// The program's one window: the tab control with the Single, Batch and About
+// pages. It closes by its close button, the window manager (Alt+F4), Ctrl+Q
 // or done(), never by Escape (a stray Escape would lose the Batch list).
 // Closing ends its modal run and gives every page its destroy handling once,
 // while the pages' controls still exist.
@@ -49,10 +47,8 @@ private:
     void DestroyWindow();
 
     QIcon m_hIcon;
-    ConversionOptions m_options;  // the Options page's, read by Single and Batch
     AboutPage m_aboutPage;
     SinglePage m_singlePage;
     BatchPage m_batchPage;
-    OptionsPage m_optionsPage;
     PageTabControl m_tabControl;
 };

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -40,22 +39,6 @@ void DDX_Check(DataExchange& dx, int id, int& value)
         box->setCheckState(Qt::PartiallyChecked);
     } else {
         box->setCheckState(value != 0 ? Qt::Checked : Qt::Unchecked);
-    }
-}
-
-void DDX_Spin(DataExchange& dx, int id, double& value)
-{
-    QWidget* control = dx.Control(id);
-    if (auto* whole = qobject_cast<QSpinBox*>(control)) {
-        if (dx.m_bSaveAndValidate)
-            value = whole->value();
-        else
-            whole->setValue(static_cast<int>(value));
-    } else if (auto* decimal = qobject_cast<QDoubleSpinBox*>(control)) {
-        if (dx.m_bSaveAndValidate)
-            value = decimal->value();
-        else
-            decimal->setValue(value);
     }
 }
 

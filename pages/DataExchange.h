@@ -36,10 +36,6 @@ void DDX_Control(DataExchange& dx, int id, T*& member)
 // but 0 (2 shows a tri-state box partly ticked).
 void DDX_Check(DataExchange& dx, int id, int& value);
 
-// Spin box (whole or decimal numbers) <-> number. Writing a value outside
-// the box's range shows the nearest end of it.
-void DDX_Spin(DataExchange& dx, int id, double& value);
-
 // Edit field (one line or multi-line) <-> UTF-8 text.
 void DDX_Text(DataExchange& dx, int id, std::string& value);
 

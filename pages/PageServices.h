@@ -3,7 +3,6 @@
 #include <string>
 
 class ConversionEngine;
-struct ConversionOptions;
 class IPrompts;
 
 // What the main dialog hands every page. The referenced objects outlive the
@@ -15,8 +14,4 @@ struct PageServices {
     // only where no page converts (tests of other pages): previews then stay
     // grey and a conversion reports that no converter is available.
     ConversionEngine* engine = nullptr;
-    // How pictures are written: edited by the Options page, read by the
-    // pages that convert. Null where no Options page runs (tests of other
-    // pages): they convert with the defaults.
-    ConversionOptions* options = nullptr;
 };

@@ -28,8 +28,7 @@ constexpr int kInputControls[] = {
     res::IDC_IN_FILE,     res::IDC_OPEN_FILE,   res::IDC_OUT_DIR,     res::IDC_OPEN_FOLDER,
     res::IDC_CONVERT,     res::IDC_CHECK_BMP,   res::IDC_CHECK_JPG,   res::IDC_CHECK_GIF,
     res::IDC_CHECK_PCX,   res::IDC_CHECK_PNG,   res::IDC_CHECK_ICO,   res::IDC_CHECK_TIF,
-    res::IDC_CHECK_TGA,   res::IDC_CHECK_RAW,   res::IDC_CHECK_WEBP,  res::IDC_CHECK_AVIF,
-    res::IDC_CHECK_JXL,
+    res::IDC_CHECK_TGA,   res::IDC_CHECK_RAW,
 };
 
 }  // namespace
@@ -58,9 +57,6 @@ void SinglePage::DoDataExchange(DataExchange& dx)
     DDX_Check(dx, res::IDC_CHECK_RAW, m_braw);
     DDX_Check(dx, res::IDC_CHECK_TGA, m_btga);
     DDX_Check(dx, res::IDC_CHECK_TIF, m_btif);
-    DDX_Check(dx, res::IDC_CHECK_WEBP, m_bwebp);
-    DDX_Check(dx, res::IDC_CHECK_AVIF, m_bavif);
-    DDX_Check(dx, res::IDC_CHECK_JXL, m_bjxl);
     DDX_Text(dx, res::IDC_IN_FILE, m_strInFile);
     DDX_Text(dx, res::IDC_OUT_DIR, m_strOutDir);
 }
@@ -111,9 +107,6 @@ int SinglePage::LoadSettings()
     m_btif = settings.btif;
     m_btga = settings.btga;
     m_braw = settings.braw;
-    m_bwebp = settings.bwebp;
-    m_bavif = settings.bavif;
-    m_bjxl = settings.bjxl;
     m_strInFile = settings.InFile;
     m_strOutDir = settings.OutDir;
     UpdateData(false);
@@ -133,9 +126,6 @@ int SinglePage::SaveSettings()
     settings.btif = m_btif;
     settings.btga = m_btga;
     settings.braw = m_braw;
-    settings.bwebp = m_bwebp;
-    settings.bavif = m_bavif;
-    settings.bjxl = m_bjxl;
     settings.InFile = m_strInFile;
     settings.OutDir = m_strOutDir;
     SaveSingleSettings(m_services.configPath, settings);
@@ -144,8 +134,7 @@ int SinglePage::SaveSettings()
 
 FormatFlags SinglePage::Flags() const
 {
-    return FormatFlags{m_bbmp, m_bjpg, m_bgif, m_bpcx, m_bpng, m_bico, m_btif, m_btga, m_braw,
-                       m_bwebp, m_bavif, m_bjxl};
+    return FormatFlags{m_bbmp, m_bjpg, m_bgif, m_bpcx, m_bpng, m_bico, m_btif, m_btga, m_braw};
 }
 
 void SinglePage::OnOpenFile()

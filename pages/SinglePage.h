@@ -103,9 +103,6 @@ private:
     int m_bpcx = 0;
     int m_bpng = 0;
     int m_braw = 0;
-    int m_bwebp = 0;
-    int m_bavif = 0;
-    int m_bjxl = 0;
     int m_btga = 0;
     int m_btif = 0;
     std::string m_strInFile;

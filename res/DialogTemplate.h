@@ -18,7 +18,6 @@ enum class ControlKind {
     ListBox,
     ComboBox,     // drop-down list, items from the template
     ProgressBar,
-    SpinBox,      // a number field with up and down arrows; decimal with kDecimal
 };
 
 // The control style bits the builder honours: they change what a control is
@@ -30,7 +29,6 @@ enum Style : std::uint32_t {
     kMultiLine = 1u << 3,
     kReadOnly = 1u << 4,
     kDefPushButton = 1u << 5,
-    kDecimal = 1u << 6,  // a spin box of decimal numbers (one digit after the point)
 };
 
 // x, y, width, height in dialog units.

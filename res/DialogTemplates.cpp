@@ -75,9 +75,6 @@ DialogTemplate SingleTemplate()
         Control(IDC_CHECK_TIF, K::CheckBox, "tif", kTabStop, {189, 71, 28, 10}),
         Control(IDC_CHECK_TGA, K::CheckBox, "tga", kTabStop, {248, 71, 28, 10}),
         Control(IDC_CHECK_RAW, K::CheckBox, "raw", kTabStop, {295, 71, 28, 10}),
-        Control(IDC_CHECK_WEBP, K::CheckBox, "webp", kTabStop, {189, 90, 34, 10}),
-        Control(IDC_CHECK_AVIF, K::CheckBox, "avif", kTabStop, {248, 90, 34, 10}),
-        Control(IDC_CHECK_JXL, K::CheckBox, "jxl", kTabStop, {295, 90, 34, 10}),
     };
     return t;
 }
@@ -90,7 +87,7 @@ DialogTemplate BatchTemplate()
     t.cy = 210;
     ControlTemplate combo =
         Control(IDC_OUT_TYPE, K::ComboBox, "", kVScroll | kTabStop, {76, 157, 77, 133});
-    combo.items = {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW", "WEBP", "AVIF", "JXL"};
+    combo.items = {"BMP", "JPG", "GIF", "PCX", "PNG", "ICO", "TIF", "TGA", "RAW"};
     t.controls = {
         Control(IDC_PREVIEW, K::BlackFrame, "", 0, {1, 0, 169, 153}),
         Control(IDC_CONVERT, K::PushButton, "Convert", kTabStop, {282, 193, 57, 16}),
@@ -129,70 +126,10 @@ DialogTemplate AboutTemplate()
     return t;
 }
 
-// Two columns of group boxes: the writers' settings on the left, what
-// happens to every output on the right.
-DialogTemplate OptionsTemplate()
-{
-    DialogTemplate t;
-    t.id = IDD_OPTIONS;
-    t.cx = 340;
-    t.cy = 210;
-    auto combo = [](int id, std::vector<std::string> items, DialogRect rect) {
-        ControlTemplate c = Control(id, K::ComboBox, "", kVScroll | kTabStop, rect);
-        c.items = std::move(items);
-        return c;
-    };
-    t.controls = {
-        Control(IDC_STATIC, K::GroupBox, "JPG", 0, {0, 0, 166, 44}),
-        Control(IDC_STATIC, K::Text, "Quality:", 0, {8, 13, 44, 8}),
-        Control(IDC_JPEG_QUALITY, K::SpinBox, "", kTabStop, {60, 11, 40, 12}),
-        Control(IDC_JPEG_PROGRESSIVE, K::CheckBox, "Progressive", kTabStop, {106, 12, 56, 10}),
-        Control(IDC_STATIC, K::Text, "Chroma:", 0, {8, 29, 44, 8}),
-        combo(IDC_JPEG_CHROMA, {"Automatic", "4:4:4 (full colour)", "4:2:0 (half colour)"}, {60, 27, 100, 60}),
-        Control(IDC_STATIC, K::GroupBox, "WebP", 0, {0, 48, 166, 44}),
-        Control(IDC_STATIC, K::Text, "Quality:", 0, {8, 61, 44, 8}),
-        Control(IDC_WEBP_QUALITY, K::SpinBox, "", kTabStop, {60, 59, 40, 12}),
-        Control(IDC_STATIC, K::Text, "Lossless:", 0, {8, 77, 44, 8}),
-        combo(IDC_WEBP_LOSSLESS, {"Automatic", "Always", "Never"}, {60, 75, 100, 60}),
-        Control(IDC_STATIC, K::GroupBox, "AVIF", 0, {0, 96, 166, 30}),
-        Control(IDC_STATIC, K::Text, "Quality:", 0, {8, 109, 44, 8}),
-        Control(IDC_AVIF_QUALITY, K::SpinBox, "", kTabStop, {60, 107, 40, 12}),
-        Control(IDC_STATIC, K::Text, "Speed:", 0, {106, 109, 26, 8}),
-        Control(IDC_AVIF_SPEED, K::SpinBox, "", kTabStop, {132, 107, 28, 12}),
-        Control(IDC_STATIC, K::GroupBox, "JPEG XL", 0, {0, 130, 166, 30}),
-        Control(IDC_STATIC, K::Text, "Distance:", 0, {8, 143, 44, 8}),
-        Control(IDC_JXL_DISTANCE, K::SpinBox, "", kDecimal | kTabStop, {60, 141, 40, 12}),
-        Control(IDC_JXL_LOSSLESS_JPEG, K::CheckBox, "Lossless JPEG", kTabStop, {106, 142, 58, 10}),
-        Control(IDC_STATIC, K::GroupBox, "PNG", 0, {0, 164, 166, 30}),
-        Control(IDC_STATIC, K::Text, "Compression:", 0, {8, 177, 50, 8}),
-        combo(IDC_PNG_COMPRESSION, {"Fast", "Balanced", "Smallest"}, {60, 175, 100, 60}),
-
-        Control(IDC_STATIC, K::GroupBox, "Resize", 0, {172, 0, 167, 76}),
-        combo(IDC_RESIZE, {"None", "Fit within width and height", "Longest side"}, {180, 11, 151, 60}),
-        Control(IDC_STATIC, K::Text, "Width:", 0, {180, 31, 30, 8}),
-        Control(IDC_RESIZE_WIDTH, K::SpinBox, "", kTabStop, {212, 29, 40, 12}),
-        Control(IDC_STATIC, K::Text, "Height:", 0, {258, 31, 30, 8}),
-        Control(IDC_RESIZE_HEIGHT, K::SpinBox, "", kTabStop, {290, 29, 40, 12}),
-        Control(IDC_STATIC, K::Text, "Longest Side:", 0, {180, 47, 52, 8}),
-        Control(IDC_MAX_SIDE, K::SpinBox, "", kTabStop, {234, 45, 40, 12}),
-        Control(IDC_NEVER_ENLARGE, K::CheckBox, "Never enlarge", kTabStop, {180, 61, 100, 10}),
-        Control(IDC_STATIC, K::GroupBox, "Metadata", 0, {172, 80, 167, 44}),
-        combo(IDC_METADATA, {"Keep everything", "Keep only the colour profile", "Strip everything"},
-              {180, 91, 151, 60}),
-        Control(IDC_REMOVE_GPS, K::CheckBox, "Remove location (GPS)", kTabStop, {180, 109, 140, 10}),
-        Control(IDC_STATIC, K::GroupBox, "Existing Files", 0, {172, 128, 167, 30}),
-        combo(IDC_IF_EXISTS, {"Replace", "Skip", "Add a number"}, {180, 140, 151, 60}),
-        Control(IDC_STATIC, K::GroupBox, "Batch Folders", 0, {172, 162, 167, 32}),
-        combo(IDC_FOLDERS, {"All into the out folder", "Keep the folder tree"}, {180, 175, 151, 60}),
-    };
-    return t;
-}
-
 const std::vector<DialogTemplate>& Templates()
 {
     static const std::vector<DialogTemplate> templates = {
         AboutBoxTemplate(), MainTemplate(), SingleTemplate(), BatchTemplate(), AboutTemplate(),
-        OptionsTemplate(),
     };
     return templates;
 }

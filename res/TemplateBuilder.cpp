@@ -5,8 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,24 +89,6 @@ QWidget* MakeProgressBar(QWidget& parent)
     return bar;
 }
 
-// Ranges come from the page, which knows what the number means.
-QWidget* MakeSpinBox(const ControlTemplate& control, QWidget& parent)
-{
-    QAbstractSpinBox* spin = nullptr;
-    if (control.styles & kDecimal) {
-        auto* decimal = new QDoubleSpinBox(&parent);
-        decimal->setDecimals(1);
-        decimal->setSingleStep(0.1);
-        spin = decimal;
-    } else {
-        spin = new QSpinBox(&parent);
-    }
-    // The value is taken when the field is left, not at every keystroke.
-    spin->setKeyboardTracking(false);
-    spin->setAlignment(Qt::AlignRight);
-    return spin;
-}
-
 QWidget* MakeIcon(QWidget& parent)
 {
     return new IconLabel(&parent);
@@ -148,8 +128,6 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget& parent)
         return MakeComboBox(control, parent);
     case ControlKind::ProgressBar:
         return MakeProgressBar(parent);
-    case ControlKind::SpinBox:
-        return MakeSpinBox(control, parent);
     }
     return new QWidget(&parent);
 }
@@ -162,7 +140,6 @@ bool TakesFocus(ControlKind kind)
     case ControlKind::CheckBox:
     case ControlKind::ListBox:
     case ControlKind::ComboBox:
-    case ControlKind::SpinBox:
         return true;
     default:
         return false;

@@ -11,8 +11,7 @@
 set -eu
 
 RUN="build-essential cmake ninja-build pkg-config \
-qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev liblcms2-dev \
-libwebp-dev libavif-dev libjxl-dev"
+qt6-base-dev libgl-dev libmagick++-6.q16-dev libraw-dev liblcms2-dev"
 # liblcms2-utils and libgs-common: the colour tests' reference engine
 # (tificc) and the ICC profiles they convert through.
 TEST="libgtest-dev libgmock-dev xvfb xauth x11-utils libx11-dev fonts-wqy-microhei \

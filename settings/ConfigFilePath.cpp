@@ -67,11 +67,3 @@ std::string ConfigFilePath()
     return ConfigFilePath(ExecutablePath(), EnvironmentText("XDG_CONFIG_HOME"), HomeFolder(),
                           TESSAGLYPH_INSTALL_BINDIR);
 }
-
-void MakeConfigFolder(const std::string& configPath)
-{
-    const std::filesystem::path folder = std::filesystem::path(configPath).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !std::filesystem::exists(folder, ec))
-        std::filesystem::create_directories(folder, ec);
-}

@@ -22,7 +22,3 @@ std::string ConfigFilePath();
 // prefix's bin folder.
 std::string ConfigFilePath(const std::string& executablePath, const std::string& xdgConfigHome,
                            const std::string& home, const std::string& installBinFolder = {});
-
-// Makes the folders of `configPath` that do not exist yet (the per-user
-// folder before the first save); what cannot be made is left to the save.
-void MakeConfigFolder(const std::string& configPath);

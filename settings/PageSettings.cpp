@@ -1,7 +1,9 @@
 #include "PageSettings.h"
 
-#include "ConfigFilePath.h"
 #include "IniFile.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -34,7 +36,12 @@ template <class Settings, std::size_t N>
 bool SaveSection(const std::string& configPath, const char* section,
                  const std::array<SettingRow<Settings>, N>& rows, const Settings& settings)
 {
-    MakeConfigFolder(configPath);
+    // The per-user folder does not exist before the first save.
+    const std::filesystem::path folder = std::filesystem::path(configPath).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !std::filesystem::exists(folder, ec))
+        std::filesystem::create_directories(folder, ec);
+
     IniFile ini;
     if (!ini.Open(configPath))
         return false;
@@ -59,16 +66,10 @@ bool SaveSection(const std::string& configPath, const char* section,
 
 } // namespace
 
-const std::array<SettingRow<SingleSettings>, 14>& SingleSettingRows()
+const std::array<SettingRow<SingleSettings>, 11>& SingleSettingRows()
 {
     using S = SingleSettings;
-    // The store puts the first key written last and each later one at the
-    // top, so the newer formats come first, in reverse: a file made from
-    // nothing lists the classic eleven keys as always, then webp, avif, jxl.
-    static const std::array<SettingRow<S>, 14> rows{{
-        {"bjxl", SettingKind::Flag, &S::bjxl, nullptr},
-        {"bavif", SettingKind::Flag, &S::bavif, nullptr},
-        {"bwebp", SettingKind::Flag, &S::bwebp, nullptr},
+    static const std::array<SettingRow<S>, 11> rows{{
         {"bbmp", SettingKind::Flag, &S::bbmp, nullptr},
         {"bjpg", SettingKind::Flag, &S::bjpg, nullptr},
         {"bgif", SettingKind::Flag, &S::bgif, nullptr},

@@ -22,9 +22,6 @@ struct SingleSettings {
     int btif = 0;
     int btga = 0;
     int braw = 0;
-    int bwebp = 0;
-    int bavif = 0;
-    int bjxl = 0;
     std::string InFile;
     std::string OutDir;
 };
@@ -57,7 +54,7 @@ struct SettingRow {
 // The keys in the order they are read and written. A new file's layout
 // follows from it: new keys go to the top of their section, so the last row
 // comes first.
-const std::array<SettingRow<SingleSettings>, 14>& SingleSettingRows();
+const std::array<SettingRow<SingleSettings>, 11>& SingleSettingRows();
 const std::array<SettingRow<BatchSettings>, 4>& BatchSettingRows();
 
 // Reads the page's section. A missing file is created empty; a file that

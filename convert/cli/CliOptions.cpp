@@ -33,8 +33,7 @@ std::vector<std::uint32_t> ParseFormats(const std::string& list, std::string& er
         const auto it = std::find_if(formats.begin(), formats.end(),
                                      [&](const OutputFormat& f) { return name == f.extension + 1; });
         if (it == formats.end()) {
-            error = "unknown format '" + name +
-                    "' (use bmp, jpg, gif, pcx, png, ico, tif, tga, raw, webp, avif or jxl)";
+            error = "unknown format '" + name + "' (use bmp, jpg, gif, pcx, png, ico, tif, tga or raw)";
             return {};
         }
         codes.push_back(it->typeCode);
@@ -123,12 +122,12 @@ std::string HelpText()
     return R"(Usage: tessaglyph-convert -f FORMATS -o OUTDIR [-r DIR]... [--jobs N] [FILE]...
 
 Converts pictures into one or more of the formats bmp, jpg, gif, pcx, png,
-ico, tif, tga, raw, webp, avif and jxl, as the Batch page of Tessaglyph does.
+ico, tif, tga and raw, as the Batch page of Tessaglyph does.
 
   -f, --formats LIST   formats to write, separated by commas (e.g. png,jpg)
   -o, --out DIR        folder to write into; it is not created
   -r, --recursive DIR  add every picture in DIR and all its subfolders (files
-                       whose extension is one of a readable format, in any
+                       whose names end in one of the nine extensions, in any
                        case, hidden ones included)
   -j, --jobs N         worker processes to convert with (default: one per core)
   -h, --help           show this help and exit

@@ -3,9 +3,6 @@
 #include "ColourProfile.h"
 #include "CompressionProbe.h"
 #include "GifPalette.h"
-#include "AvifEncoder.h"
-#include "JxlEncoder.h"
-#include "WebpEncoder.h"
 #include "MagickReason.h"
 #include "OutputFormat.h"
 #include "TiffPadding.h"
@@ -136,17 +133,6 @@ bool Encode(const Magick::Image& picture, std::uint32_t typeCode, const EncodeOp
     Magick::Image work(picture);
     work.modifyImage();  // its own image; pixels are copied when first changed
     work.quiet(true);
-    // The newer formats have writers of their own, which carry the profile.
-    switch (typeCode) {
-    case kTypeWebp:
-        return EncodeWebp(work, options, encoded, error);
-    case kTypeAvif:
-        return EncodeAvif(work, options, encoded, error);
-    case kTypeJxl:
-        return EncodeJxl(work, options, encoded, error);
-    default:
-        break;
-    }
     // Only JPG, PNG and TIF carry a profile; the others get sRGB pixels.
     if (typeCode != kTypeJpg && typeCode != kTypePng && typeCode != kTypeTif)
         ConvertToSrgbForUntaggedFormat(work);

@@ -15,9 +15,6 @@ const std::array<OutputFormat, kOutputFormatCount> kFormats = {{
     {"tif", "TIF", 1022, 6, ".tif", kTypeTif, "btif"},
     {"tga", "TGA", 1023, 7, ".tga", kTypeTga, "btga"},
     {"raw", "RAW", 1024, 8, ".raw", kTypeRaw, "braw"},
-    {"webp", "WEBP", 1025, 9, ".webp", kTypeWebp, "bwebp"},
-    {"avif", "AVIF", 1026, 10, ".avif", kTypeAvif, "bavif"},
-    {"jxl", "JXL", 1027, 11, ".jxl", kTypeJxl, "bjxl"},
 }};
 
 }  // namespace
@@ -30,7 +27,7 @@ const std::array<OutputFormat, kOutputFormatCount>& OutputFormats()
 const OutputFormat& FormatByComboIndex(int index)
 {
     for (const OutputFormat& format : kFormats) {
-        if (format.comboIndex == index && index >= 1 && index < static_cast<int>(kOutputFormatCount))
+        if (format.comboIndex == index && index >= 1 && index <= 8)
             return format;
     }
     return kFormats[0];
@@ -62,9 +59,9 @@ std::uint32_t TypeFromPath(std::string_view path)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }
-    for (std::size_t row = 0; row < kClassicFormatCount; ++row) {
-        if (tail == kFormats[row].comboText)
-            return kFormats[row].typeCode;
+    for (const OutputFormat& format : kFormats) {
+        if (tail == format.comboText)
+            return format.typeCode;
     }
     return kTypeUnknown;
 }

@@ -17,12 +17,9 @@ enum TypeCode : std::uint32_t {
     kTypeTga = 7,
     kTypePcx = 8,
     kTypeRaw = 19,
-    kTypeWebp = 20,
-    kTypeAvif = 21,
-    kTypeJxl = 22,
 };
 
-// One of the formats the program writes.
+// One of the nine formats the program writes.
 struct OutputFormat {
     const char* label;        // check box caption on the Single page
     const char* comboText;    // item of the Batch page's format list
@@ -33,17 +30,13 @@ struct OutputFormat {
     const char* settingsKey;  // key of the check box state in section Single
 };
 
-constexpr std::size_t kOutputFormatCount = 12;
-// The first nine rows are the classic formats; only they are named by a
-// path's last three characters (TypeFromPath).
-constexpr std::size_t kClassicFormatCount = 9;
+constexpr std::size_t kOutputFormatCount = 9;
 
-// Table order: bmp, jpg, gif, pcx, png, ico, tif, tga, raw, then webp, avif,
-// jxl. Conversions write in this order and the Single page's flags are passed
-// in it.
+// Table order: bmp, jpg, gif, pcx, png, ico, tif, tga, raw. Conversions write
+// in this order and the Single page's flags are passed in it.
 const std::array<OutputFormat, kOutputFormatCount>& OutputFormats();
 
-// The row whose comboIndex is `index`; any index outside 1 to 11 gives BMP.
+// The row whose comboIndex is `index`; any index outside 1 to 8 gives BMP.
 const OutputFormat& FormatByComboIndex(int index);
 
 // The row whose checkId is `checkId`, or nullptr.
@@ -52,7 +45,6 @@ const OutputFormat* FormatByCheckId(int checkId);
 // The row with this type code, or nullptr (0 and unknown codes).
 const OutputFormat* FormatByTypeCode(std::uint32_t typeCode);
 
-// Type code from the last three bytes of a path, ignoring ASCII case, among
-// the nine classic formats; no dot is looked for ("xbmp" gives BMP, "a.jpeg"
-// and "a.jxl" give 0: reading trusts the bytes).
+// Type code from the last three bytes of a path, ignoring ASCII case; no dot
+// is looked for ("xbmp" gives BMP, "a.jpeg" gives 0).
 std::uint32_t TypeFromPath(std::string_view path);

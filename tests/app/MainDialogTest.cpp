@@ -34,7 +34,7 @@ protected:
     void SetUp() override
     {
         m_dialog = std::make_unique<MainDialog>(m_services);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 3; ++i)
             m_spies.push_back(std::make_unique<QSignalSpy>(Page(i), &PageBase::PageDestroyed));
     }
 
@@ -49,7 +49,7 @@ protected:
 
     void ExpectEveryPageDestroyedOnce()
     {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 3; ++i)
             EXPECT_EQ(m_spies[static_cast<std::size_t>(i)]->count(), 1) << "page " << i;
     }
 
@@ -59,7 +59,7 @@ protected:
     std::vector<std::unique_ptr<QSignalSpy>> m_spies;
 };
 
-TEST_F(MainDialogTest, StartsWithTheSinglePageShownUnderFourTabs)
+TEST_F(MainDialogTest, StartsWithTheSinglePageShownUnderThreeTabs)
 {
     Show();
     PageTabControl& tabs = m_dialog->TabControl();
@@ -68,21 +68,19 @@ TEST_F(MainDialogTest, StartsWithTheSinglePageShownUnderFourTabs)
     EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize());
     EXPECT_EQ(tabs.ControlId(), 2000u);
     EXPECT_EQ(tabs.geometry(), m_dialog->rect().adjusted(5, 5, -5, -5));
-    ASSERT_EQ(tabs.count(), 4);
+    ASSERT_EQ(tabs.count(), 3);
     EXPECT_EQ(tabs.tabText(0), QStringLiteral("Single"));
     EXPECT_EQ(tabs.tabText(1), QStringLiteral("Batch"));
-    EXPECT_EQ(tabs.tabText(2), QStringLiteral("Options"));
-    EXPECT_EQ(tabs.tabText(3), QStringLiteral("About"));
+    EXPECT_EQ(tabs.tabText(2), QStringLiteral("About"));
     EXPECT_EQ(tabs.currentIndex(), 0);
     EXPECT_EQ(tabs.CurPage(), 0);
     EXPECT_NE(dynamic_cast<SinglePage*>(Page(0)), nullptr);
     EXPECT_NE(dynamic_cast<BatchPage*>(Page(1)), nullptr);
-    EXPECT_NE(dynamic_cast<OptionsPage*>(Page(2)), nullptr);
-    EXPECT_NE(dynamic_cast<AboutPage*>(Page(3)), nullptr);
+    EXPECT_NE(dynamic_cast<AboutPage*>(Page(2)), nullptr);
     EXPECT_TRUE(Page(0)->isVisible());
-    for (int i = 1; i < 4; ++i)
-        EXPECT_FALSE(Page(i)->isVisible()) << i;
-    for (int i = 0; i < 4; ++i) {
+    EXPECT_FALSE(Page(1)->isVisible());
+    EXPECT_FALSE(Page(2)->isVisible());
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Page(i)->pos(), QPoint(10, 30));
         EXPECT_EQ(Page(i)->size(), res::DialogFontUnits().ToPixels(340, 210));
         // The page fits inside the page area.

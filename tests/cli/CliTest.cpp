@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliUsageTest, testing::Values(
     UsageCase{"-f png -o out", "Please select in file and Out folder."},
     UsageCase{"", "Please select in file and Out folder."},
     UsageCase{"-o out a.png", "Please select out file type."},
-    UsageCase{"-f heic -o out a.png", "unknown format 'heic'"},
+    UsageCase{"-f webp -o out a.png", "unknown format 'webp'"},
     UsageCase{"-f png -o out --jobs x a.png", "--jobs needs a number"},
     UsageCase{"-f png -o out --fast a.png", "unknown option '--fast'"},
     UsageCase{"-f png -o", "needs a value"}));

@@ -53,13 +53,11 @@ std::string CheckNaming(const std::uint8_t* data, std::size_t size)
     if (base.compare(base.size() - title.size(), title.size(), title) != 0)
         return "the base path does not end with the title";
 
-    // Every output named from them gives the same title again, so converting
-    // an output names it alike; the classic formats are recognised by their
-    // own extension.
+    // Every output named from them is recognised by its own extension and
+    // gives the same title again, so converting an output names it alike.
     for (const OutputFormat& format : OutputFormats()) {
         const std::string output = base + format.extension;
-        const bool classic = &format - OutputFormats().data() < static_cast<std::ptrdiff_t>(kClassicFormatCount);
-        if (TypeFromPath(output) != (classic ? format.typeCode : kTypeUnknown))
+        if (TypeFromPath(output) != format.typeCode)
             return std::string("an output named .") + format.label + " is not recognised as " + format.comboText;
         if (TitleFromPath(output) != title)
             return "an output's title differs from its input's";

@@ -119,11 +119,11 @@ TEST_F(BatchPageConvertTest, TitlesKeepEveryFullStopButTheLastAndANameWithoutOne
     EXPECT_EQ(Messages(), std::vector<std::string>{kMsgConvertOk});
 }
 
-// A stored OutType outside the twelve items leaves no selection; a run then
+// A stored OutType outside the nine items leaves no selection; a run then
 // writes BMP, and the page saves -1, which the next start shows again.
 TEST_F(BatchPageConvertTest, NoFormatSelectedWritesBmpAndIsKeptAsMinusOne)
 {
-    WriteConfig("[Batch]\nOutType=12\nOutDir=" + m_out + "\n");
+    WriteConfig("[Batch]\nOutType=9\nOutDir=" + m_out + "\n");
     CreatePage();
     EXPECT_EQ(Combo()->currentIndex(), -1);
     EXPECT_EQ(OutDirEdit()->text().toStdString(), m_out);
@@ -145,9 +145,9 @@ TEST_F(BatchPageConvertTest, NoFormatSelectedWritesBmpAndIsKeptAsMinusOne)
 
 TEST_F(BatchPageConvertTest, SettingsAreLoadedAtStartAndSavedAtClose)
 {
-    WriteConfig("; mine\n[Single]\nbpng=1\n[Batch]\nOutType=11\nInFile=/p/shown.png\nInDir=/p\nOutDir=/o/\n");
+    WriteConfig("; mine\n[Single]\nbpng=1\n[Batch]\nOutType=6\nInFile=/p/shown.png\nInDir=/p\nOutDir=/o/\n");
     CreatePage(nullptr);
-    EXPECT_EQ(Combo()->currentText(), "JXL");
+    EXPECT_EQ(Combo()->currentText(), "TIF");
     EXPECT_EQ(OutDirEdit()->text(), "/o/");
     EXPECT_EQ(m_page->InFile(), "/p/shown.png");
     EXPECT_EQ(m_page->InDir(), "/p");

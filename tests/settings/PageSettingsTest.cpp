@@ -14,7 +14,7 @@ namespace {
 
 const std::string kSingleLayout =
     "[Single]\r\nOutDir=/out/\r\nInFile=/in/a.png\r\nbraw=0\r\nbtga=0\r\nbtif=1\r\nbico=0\r\n"
-    "bpng=1\r\nbpcx=0\r\nbgif=0\r\nbjpg=1\r\nbbmp=0\r\nbwebp=0\r\nbavif=1\r\nbjxl=0\r\n";
+    "bpng=1\r\nbpcx=0\r\nbgif=0\r\nbjpg=1\r\nbbmp=0\r\n";
 const std::string kBatchLayout =
     "[Batch]\r\nOutDir=/bout/\r\nInDir=/pics\r\nInFile=/pics/b.jpg\r\nOutType=4\r\n";
 
@@ -24,7 +24,6 @@ SingleSettings SomeSingle()
     s.bjpg = 1;
     s.bpng = 1;
     s.btif = 7;  // any value other than zero is ticked
-    s.bavif = 1;
     s.InFile = "/in/a.png";
     s.OutDir = "/out/";
     return s;
@@ -81,7 +80,6 @@ TEST_F(PageSettingsTest, EveryFieldComesBackAsSaved)
     SingleSettings s;
     s.bbmp = 1, s.bjpg = 0, s.bgif = 1, s.bpcx = 0, s.bpng = 1;
     s.bico = 0, s.btif = 1, s.btga = 0, s.braw = 1;
-    s.bwebp = 1, s.bavif = 0, s.bjxl = 1;
     s.InFile = "/photos/[2024] Trip/\"best\";1.png";
     s.OutDir = "/" + std::string(4000, 'd') + "/";
     BatchSettings b;
@@ -93,11 +91,11 @@ TEST_F(PageSettingsTest, EveryFieldComesBackAsSaved)
     ASSERT_TRUE(SaveBatchSettings(m_path, b));
 
     const SingleSettings s2 = LoadSingleSettings(m_path);
-    const int flags[] = {s2.bbmp, s2.bjpg, s2.bgif, s2.bpcx, s2.bpng, s2.bico,
-                         s2.btif, s2.btga, s2.braw, s2.bwebp, s2.bavif, s2.bjxl};
-    const int expected[] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1};
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(flags[i], expected[i]) << i;
+    const int flags[] = {s2.bbmp, s2.bjpg, s2.bgif, s2.bpcx, s2.bpng,
+                         s2.bico, s2.btif, s2.btga, s2.braw};
+    const int expected[] = {1, 0, 1, 0, 1, 0, 1, 0, 1};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(flags[i], expected[i]) << SingleSettingRows()[static_cast<std::size_t>(i)].key;
     EXPECT_EQ(s2.InFile, s.InFile);
     EXPECT_EQ(s2.OutDir, s.OutDir);
     const BatchSettings b2 = LoadBatchSettings(m_path);
@@ -125,7 +123,7 @@ TEST_F(PageSettingsTest, HandEditedFileKeepsItsOrderCommentsAndOtherSections)
               "; my settings\r\n[Batch]\r\nInDir=\r\nInFile=\r\nOutType=42\r\nOutDir=/x/ ; old\r\n"
               "[Mine]\r\nInFile=keep\r\n"
               "[single]\r\nOutDir=\r\nInFile=\r\nbraw=0\r\nbtga=0\r\nbtif=0\r\nbico=0\r\nbpng=0\r\n"
-              "bpcx=0\r\nbgif=0\r\nbwebp=0\r\nbavif=0\r\nbjxl=0\r\nbjpg=1\r\nbbmp=0\r\n");
+              "bpcx=0\r\nbgif=0\r\nbjpg=1\r\nbbmp=0\r\n");
 }
 
 TEST_F(PageSettingsTest, FirstSaveMakesTheMissingFolders)
